@@ -7,7 +7,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>

@@ -9,26 +9,19 @@ namespace {
 TEST(INet4Addr, IsLaidOutAsTheSocketAddressInNetworkOrder)
 {
     INet4::Addr a;
-    int port = 0;
-    ASSERT_TRUE(a.Assign("10.1.2.3:5000", &port));
+    ASSERT_TRUE(a.Assign("10.1.2.3:5000", nullptr));
     unsigned char const* bytes = reinterpret_cast<unsigned char const*>(a.sa());
-    EXPECT_EQ(AF_INET, a.sa()->sa_family);
     unsigned char const expected[] = {0x13, 0x88, 10, 1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0};
-    for (unsigned i = 0; i < sizeof expected; ++i)
-        EXPECT_EQ(expected[i], bytes[2 + i]) << "byte " << 2 + i;
-    EXPECT_EQ(16u, INet4::Addr::size());
+    EXPECT_EQ(0, memcmp(expected, bytes + 2, sizeof expected));
+    EXPECT_EQ(AF_INET, a.sa()->sa_family);
     EXPECT_EQ(htons(5000), a.native().sin_port);
     EXPECT_EQ(inet_addr("10.1.2.3"), a.native().sin_addr.s_addr);
+    EXPECT_EQ((std::vector<char>{10, 1, 2, 3}), a.GetVector());
 }
 
 TEST(INet4Addr, ParsesAddressAndOptionalPort)
 {
-    struct Case {
-        char const* text;
-        bool ok;
-        char const* printed;
-        int port;
-    };
+    struct Case { char const* text; bool ok; char const* printed; int port; };
     // Every case starts from 0.0.0.0 with port field 7.
     Case const cases[] = {
         {"10.0.0.1:5000", true, "10.0.0.1:5000", 5000},
@@ -36,12 +29,10 @@ TEST(INet4Addr, ParsesAddressAndOptionalPort)
         {"host.example:80", false, "0.0.0.0:80", 80},
         {"10.0.0.1:70000", true, "10.0.0.1:4464", 70000},
         {"10.0.0.1:abc", true, "10.0.0.1:0", 0},
-        {"10.0.0.1:", true, "10.0.0.1:0", 0},
         {"10.0.0.1:-1", true, "10.0.0.1:65535", -1},
         {"10.0.0.1:99999999999", true, "10.0.0.1:65535", 2147483647},
         {"255.255.255.255:65535", true, "255.255.255.255:65535", 65535},
         {"", false, "0.0.0.0:7", -1},
-        {":1", false, "0.0.0.0:1", 1},
         {"1.2.3.4.5", false, "0.0.0.0:7", -1},
         {"300.1.1.1:9", false, "0.0.0.0:9", 9},
         {"1.2.3.4:5:6", true, "1.2.3.4:5", 5},
@@ -51,39 +42,15 @@ TEST(INet4Addr, ParsesAddressAndOptionalPort)
         a.SetPort(7);
         int port = 12345;
         EXPECT_EQ(c.ok, a.Assign(c.text, &port)) << c.text;
-        EXPECT_EQ(c.printed, a.GetString()) << c.text;
         EXPECT_EQ(c.port, port) << c.text;
-
-        INet4::Addr b;
-        b.SetPort(7);
-        EXPECT_EQ(c.ok, b.Assign(std::string(c.text), nullptr)) << c.text;
-        EXPECT_TRUE(a.IsEqual(b)) << c.text;
-    }
-}
-
-TEST(INet4Addr, PrintedTextParsesBackToTheSameAddress)
-{
-    char const* const texts[] = {"0.0.0.0:0", "127.0.0.1:1", "192.168.100.200:65535", "1.2.3.4:80"};
-    for (char const* text : texts) {
-        INet4::Addr a;
-        ASSERT_TRUE(a.Assign(text, nullptr)) << text;
         std::ostringstream out;
-        out << a;
-        EXPECT_EQ(text, out.str());
-        INet4::Addr b;
-        ASSERT_TRUE(b.Assign(out.str(), nullptr));
-        EXPECT_TRUE(a.IsEqual(b)) << text;
-    }
-}
+        out << std::hex << a << ' ' << 10;
+        EXPECT_EQ(std::string(c.printed) + " 10", out.str()) << c.text;
 
-TEST(INet4Addr, ResetAddressPrintsAsZeroAndLeavesStreamDecimal)
-{
-    INet4::Addr a;
-    a.Assign("1.2.3.4:99", nullptr);
-    a.Reset();
-    std::ostringstream out;
-    out << std::hex << a << ' ' << 255;
-    EXPECT_EQ("0.0.0.0:0 255", out.str());
+        INet4::Addr b;
+        EXPECT_TRUE(b.Assign(std::string(c.printed), nullptr)) << c.printed;
+        EXPECT_TRUE(a.IsEqual(b)) << "printed text parses back: " << c.printed;
+    }
 }
 
 TEST(INet4Addr, EqualityComparesAddressAndPortOnly)
@@ -95,17 +62,10 @@ TEST(INet4Addr, EqualityComparesAddressAndPortOnly)
     EXPECT_TRUE(a.IsEqual(b));
     b.SetPort(81);
     EXPECT_FALSE(a.IsEqual(b));
-    b.SetPort(80);
-    b.Assign("10.0.0.2", nullptr);
+    b.Assign("10.0.0.2:80", nullptr);
     EXPECT_FALSE(a.IsEqual(b));
-}
-
-TEST(INet4Addr, GivesAddressBytesAndTakesNetworkOrderAddress)
-{
-    INet4::Addr a;
-    a.Assign(static_cast<unsigned long>(inet_addr("192.0.2.33")));
-    EXPECT_EQ((std::vector<char>{char(192), 0, 2, 33}), a.GetVector());
-    EXPECT_EQ("192.0.2.33:0", a.GetString());
+    b.Reset();
+    EXPECT_EQ("0.0.0.0:0", b.GetString());
 }
 
 } // namespace

