@@ -386,19 +386,33 @@ TEST_F(MainLoopDeathTest, NothingToWaitForAbortsWithOrWithoutTheWatchdog)
     EXPECT_DEATH(multiplexer.run(true, true), "multiplexer: system hang detected!!!");
 }
 
+// A bare poll-set participant watching a descriptor it does not own.
+class Watcher : public EventHandler {
+public:
+    explicit Watcher(int fd) : fd_(fd) { mux_attach(); }
+    void shedule_event(pollfd& entry) override
+    {
+        entry.fd = fd_;
+        entry.events = POLLIN;
+    }
+    void svc_event(short) override {}
+
+private:
+    int fd_;
+};
+
 TEST_F(MainLoopDeathTest, PollFailureAborts)
 {
     EXPECT_DEATH(
         {
+            // More poll entries than the process may have descriptors.
             Pipe pipe;
-            std::vector<std::unique_ptr<Probe>> probes;
-            for (int i = 0; i < 8; ++i) {
-                probes.push_back(std::make_unique<Probe>("probe"));
-                probes.back()->watch(pipe.read, POLLIN);
-            }
+            std::vector<std::unique_ptr<Watcher>> watchers;
+            for (int i = 0; i < 64; ++i)
+                watchers.push_back(std::make_unique<Watcher>(pipe.read.get()));
             rlimit limit{};
             ::getrlimit(RLIMIT_NOFILE, &limit);
-            limit.rlim_cur = 4;
+            limit.rlim_cur = 32;
             ::setrlimit(RLIMIT_NOFILE, &limit);
             multiplexer.run(false, true);
         },
