@@ -377,6 +377,18 @@ TEST_F(WatchdogRoot, MissingDeviceIsReportedAndTheLoopRunsWithoutIt)
     EXPECT_TRUE(stop.fired());
 }
 
+TEST_F(WatchdogRoot, DeviceRefusingStartIsReportedAndClosed)
+{
+    ASSERT_EQ(0, ::symlink("/dev/full", device_.c_str()));
+    After stop(0);
+    testing::internal::CaptureStderr();
+    multiplexer.run(true, true);
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(0u, errors.find("Mux: fail to activate watchdog: No space left on device\n")) << errors;
+    EXPECT_EQ(std::string::npos, errors.find("ping")) << errors;
+    EXPECT_TRUE(stop.fired());
+}
+
 using MainLoopDeathTest = WatchdogRoot;
 
 TEST_F(MainLoopDeathTest, NothingToWaitForAbortsWithOrWithoutTheWatchdog)
