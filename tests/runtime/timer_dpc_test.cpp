@@ -69,22 +69,6 @@ TEST_F(TimerTest, TimersDueTogetherFireInArmingOrderAndReArmingMovesToTheEnd)
     EXPECT_EQ((std::vector<std::string>{"b", "c", "a"}), fired);
 }
 
-TEST_F(TimerTest, ReArmingAPendingTimerRunsOnlyTheSecondCallback)
-{
-    struct Twice {
-        void first() { fired.push_back("first"); }
-        void second() { fired.push_back("second"); }
-        Timer timer;
-    } twice;
-    twice.timer.set(1, &Twice::first, &twice);
-    twice.timer.set(2, &Twice::second, &twice);
-    After stop(20);
-
-    multiplexer.run(false, true);
-
-    EXPECT_EQ(std::vector<std::string>{"second"}, fired);
-}
-
 TEST_F(TimerTest, ACallbackReArmingItsTimerKeepsItPeriodic)
 {
     Owner ticker("tick");
