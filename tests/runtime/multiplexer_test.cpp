@@ -130,6 +130,26 @@ TEST(MainLoop, DetachingTheNextHandlerSkipsItAndDeletingTheOwnEventIsSafe)
     EXPECT_EQ(1u, stopper.serviced.size());
 }
 
+// The second sweep of deferred calls runs after the poll set was built.
+TEST(MainLoop, HandlerDetachedJustBeforePollDoesNotShiftTheOthersEvents)
+{
+    Pipe quiet, ready;
+    ready.put();
+    Probe dropped("dropped");
+    Probe reader("reader", [](Probe&, short) { multiplexer.terminate(); });
+    dropped.watch(quiet.read, POLLIN);
+    reader.watch(ready.read, POLLIN);
+    Deferred drop([&](Deferred& self) {
+        if (self.calls == 2)
+            dropped.event.Release();
+    });
+
+    multiplexer.run(false, true);
+
+    EXPECT_TRUE(dropped.serviced.empty());
+    EXPECT_EQ(std::vector<short>{POLLIN}, reader.serviced);
+}
+
 TEST(MainLoop, HandlerAttachedDuringAPassJoinsThePollSetAtTheNextPass)
 {
     Pipe pipe;
