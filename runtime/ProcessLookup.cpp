@@ -55,7 +55,9 @@ int find_proc_by_name(char const* name, int pid)
     if (!proc)
         return -1;
     int found = -1;
-    while (dirent* entry = ::readdir(proc)) {
+    // The 64-bit form: on a 32-bit system the plain one stops at the first
+    // entry whose inode number does not fit in 32 bits.
+    while (dirent64* entry = ::readdir64(proc)) {
         int candidate = entryPid(entry->d_name);
         if (candidate > 0 && commandIs(name, candidate)) {
             found = candidate;
