@@ -11,9 +11,8 @@ std::streamsize const AreaSize = 16;
 } // namespace
 
 LogFileStreamBuf::LogFileStreamBuf(std::string const& directory, Clock clock)
-    : area_(new char[AreaSize]), directory_(directory), clock_(clock)
+    : SyncingStreamBuf(AreaSize, 0), directory_(directory), clock_(clock)
 {
-    setp(area_.get(), area_.get() + AreaSize);
     timeval tv;
     now(tv);
     time_t t = tv.tv_sec;
@@ -52,28 +51,6 @@ void LogFileStreamBuf::openFileOf(time_t t, int hour)
 void LogFileStreamBuf::put(char const* text, size_t length)
 {
     file_.sputn(text, static_cast<std::streamsize>(length));
-}
-
-std::streambuf* LogFileStreamBuf::setbuf(char* p, std::streamsize n)
-{
-    if (n < 2)
-        return this;
-    sync();
-    area_.reset(p);
-    setp(p, p + n);
-    return this;
-}
-
-LogFileStreamBuf::int_type LogFileStreamBuf::overflow(int_type c)
-{
-    sync();
-    if (traits_type::eq_int_type(c, traits_type::eof()))
-        return 0;
-    if (pptr() == epptr())
-        return traits_type::eof();
-    *pptr() = traits_type::to_char_type(c);
-    pbump(1);
-    return c;
 }
 
 int LogFileStreamBuf::sync()

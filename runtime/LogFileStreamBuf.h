@@ -7,13 +7,13 @@
 // file the line began in. Files are opened for appending, so a server
 // restarted within the hour keeps that hour's log. A file that cannot be
 // opened loses the text silently until the next hour.
+#include "runtime/SyncingStreamBuf.h"
+
 #include <fstream>
-#include <memory>
-#include <streambuf>
 #include <string>
 #include <sys/time.h>
 
-class LogFileStreamBuf : public std::streambuf {
+class LogFileStreamBuf : public SyncingStreamBuf {
 public:
     // Where the time of the lines comes from; tests give their own.
     using Clock = void (*)(timeval& now);
@@ -23,21 +23,15 @@ public:
     // Writes the text still waiting, then closes the file.
     ~LogFileStreamBuf() override;
 
-    // The file that the time t would go to.
-    std::string fileName(time_t t) const;
-
 protected:
-    // Takes ownership of p, which must come from new[]; n below 2 is ignored.
-    std::streambuf* setbuf(char* p, std::streamsize n) override;
     int sync() override;
-    int_type overflow(int_type c) override;
 
 private:
     void now(timeval& tv) const;
+    std::string fileName(time_t t) const;
     void openFileOf(time_t t, int hour);
     void put(char const* text, size_t length);
 
-    std::unique_ptr<char[]> area_;
     std::filebuf file_;
     std::string directory_;
     Clock clock_;

@@ -18,40 +18,11 @@ SysLogStreamBuf::SysLogStreamBuf(int facility, int severity)
 }
 
 SysLogStreamBuf::SysLogStreamBuf(int facility, int severity, std::streamsize size)
-    : priority_(facility | severity)
+    : SyncingStreamBuf(size, 1), priority_(facility | severity)
 {
-    usePutArea(new char[static_cast<size_t>(size)], size);
 }
 
 SysLogStreamBuf::~SysLogStreamBuf() = default;
-
-void SysLogStreamBuf::usePutArea(char* p, std::streamsize n)
-{
-    area_.reset(p);
-    // The last byte stays free for the NUL that sync() writes.
-    setp(p, p + n - 1);
-}
-
-std::streambuf* SysLogStreamBuf::setbuf(char* p, std::streamsize n)
-{
-    if (n < 2)
-        return this;
-    sync();
-    usePutArea(p, n);
-    return this;
-}
-
-int SysLogStreamBuf::overflow(int_type c)
-{
-    sync();
-    if (traits_type::eq_int_type(c, traits_type::eof()))
-        return 0;
-    if (pptr() == epptr())
-        return traits_type::eof();
-    *pptr() = traits_type::to_char_type(c);
-    pbump(1);
-    return c;
-}
 
 int SysLogStreamBuf::sync()
 {

@@ -8,10 +8,9 @@
 // SysLogStreamBuf hands each line to the C library's syslog;
 // ManagedSysLogStreamBuf hands it to syslogManager and sends the batch at
 // the end of every flush.
-#include <memory>
-#include <streambuf>
+#include "runtime/SyncingStreamBuf.h"
 
-class SysLogStreamBuf : public std::streambuf {
+class SysLogStreamBuf : public SyncingStreamBuf {
 public:
     // facility in the shifted form (daemon = 24, user = 8), severity 0..7.
     SysLogStreamBuf(int facility, int severity);
@@ -20,10 +19,7 @@ public:
 protected:
     SysLogStreamBuf(int facility, int severity, std::streamsize size);
 
-    // Takes ownership of p, which must come from new[]; n below 2 is ignored.
-    std::streambuf* setbuf(char* p, std::streamsize n) override;
     int sync() override;
-    int_type overflow(int_type c) override;
 
     // Delivers one line (NUL-terminated, without its line end).
     virtual void record(char const* line);
@@ -33,9 +29,6 @@ protected:
     int priority() const { return priority_; }
 
 private:
-    void usePutArea(char* p, std::streamsize n);
-
-    std::unique_ptr<char[]> area_;
     int priority_;
 };
 
