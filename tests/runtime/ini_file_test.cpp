@@ -122,20 +122,6 @@ TEST(IniFileTree, LookupsAddWhatIsMissing)
     EXPECT_EQ(-1, absent.First()->Line());
 }
 
-TEST(IniFileTree, DumpListsEveryLevel)
-{
-    IniFile::File file;
-    std::istringstream("[s]\nk = v\n") >> file;
-    std::ostringstream out;
-    file.Dump(out);
-    EXPECT_EQ("dumping IniFile::File\nmFileName=\"\"\n\nmSectionCount=1\n"
-              "dumping IniFile::Section\nmName=\"s\"\nmSubSectionCount=1\n"
-              "dumping IniFile::SubSection\nmLineNo=\"1\"\nmKeyCount=1\n"
-              "dumping IniFile::Key\nmName=\"k\"\nmSubKeyCount=1\n"
-              "dumping IniFile::SubKey\nmValue=\"v\"\nmLineNo=2\n",
-              out.str());
-}
-
 TEST(IniFileSubKey, TypedAccessIsExact)
 {
     struct BoolCase { char const* text; bool def; bool expected; };

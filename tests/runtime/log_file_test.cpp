@@ -95,12 +95,3 @@ TEST_F(LogFile, TextStillWaitingIsWrittenWhenTheBufferGoes)
     }
     EXPECT_EQ("07:09:00042: no line end", file("10"));
 }
-
-TEST_F(LogFile, AMissingDirectoryLosesTheTextQuietly)
-{
-    LogFileStreamBuf buffer(root.path("/absent"), testClock);
-    std::ostream out(&buffer);
-    out << "lost" << std::endl;
-    EXPECT_TRUE(out.good());
-    EXPECT_FALSE(root.exists("/absent"));
-}

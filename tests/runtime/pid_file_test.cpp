@@ -25,14 +25,6 @@ TEST(PidFile, HoldsThePidWhileTheObjectLivesAndIsRemovedAfter)
     EXPECT_FALSE(root.exists(pidFile));
 }
 
-TEST(PidFile, OverwritesAStaleFile)
-{
-    ScratchRoot root;
-    root.write(pidFile, "123456789 and more text");
-    Linux::Run run("server");
-    EXPECT_EQ(ownPid(), root.read(pidFile));
-}
-
 TEST(PidFile, IsKeptWhenAnotherProcessHasTakenItOver)
 {
     ScratchRoot root;

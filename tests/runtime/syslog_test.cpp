@@ -191,21 +191,6 @@ TEST_F(SysLog, StreamBufferSplitsAFlushOfManyLinesIntoFullBatches)
     EXPECT_EQ("id: 299", afterTime(second[43], 27));
 }
 
-TEST_F(SysLog, StreamBufferSendsAFullBufferWithoutALineEnd)
-{
-    syslogManager.openlog("id", SysLogManager::OptionNoDelay, 0);
-    ManagedSysLogStreamBuf buffer(24, 3);
-    std::ostream out(&buffer);
-    out << std::string(16383 + 10, 'z');
-    auto records = logDaemon->receive();
-    ASSERT_EQ(1u, records.size());
-    EXPECT_EQ(SysLogManager::RecordSize - 1u, records[0].size());
-    out << std::endl;
-    records = logDaemon->receive();
-    ASSERT_EQ(1u, records.size());
-    EXPECT_EQ("id: zzzzzzzzzz", afterTime(records[0], 27));
-}
-
 TEST_F(SysLog, AStreamLogSocketIsUsedWhenTheDatagramOneIsRefused)
 {
     logDaemon.reset();
