@@ -9,18 +9,24 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <fcntl.h>
 #include <unistd.h>
 
-SysLogManager syslogManager;
-
 namespace {
+
+// The client is never destroyed: the stream buffers of daemon mode stay
+// installed until the process ends and may log from other objects'
+// destructors at exit.
+alignas(SysLogManager) unsigned char managerStorage[sizeof(SysLogManager)];
 
 char const DefaultIdentity[] = "syslog-qx";
 int const FacilityMask = 0x3f8;
 int const FacilityUser = 8;
 
 } // namespace
+
+SysLogManager& syslogManager = *new (managerStorage) SysLogManager;
 
 SysLogManager::SysLogManager()
     : socketType_(SOCK_DGRAM), identity_(DefaultIdentity), defaultFacility_(FacilityUser)

@@ -7,8 +7,9 @@
 // the batch once more. A record that still cannot be delivered is lost, or
 // goes to "/dev/console" with the console option.
 //
-// The process has one instance, syslogManager; ManagedSysLogStreamBuf writes
-// through it. The operations are named after the C library's.
+// The process has one instance, syslogManager, which is never destroyed;
+// ManagedSysLogStreamBuf writes through it. The operations are named after
+// the C library's.
 #include <cstddef>
 #include <string>
 #include <sys/socket.h>
@@ -76,4 +77,4 @@ private:
     int count_ = 0;
 };
 
-extern SysLogManager syslogManager;
+extern SysLogManager& syslogManager;
