@@ -8,17 +8,6 @@
 
 namespace IniFile {
 
-namespace {
-
-template <class T>
-void deleteAll(F_dual_list<T>& list)
-{
-    while (T* item = list.remove_from_head())
-        delete item;
-}
-
-} // namespace
-
 // ---- SubKey
 
 SubKey::SubKey(std::string const& value, int line) : value_(value), line_(line) {}
@@ -78,16 +67,9 @@ void SubKey::Dump(std::ostream& out) const
 
 Key::Key(std::string const& name) : name_(name) {}
 
-Key::~Key() { CleanSubKeys(); }
+SubKey* Key::NewSubKey(std::string const& value, int line) { return subKeys_.add(new SubKey(value, line)); }
 
-SubKey* Key::NewSubKey(std::string const& value, int line)
-{
-    SubKey* subKey = new SubKey(value, line);
-    subKeys_.push_back(subKey);
-    return subKey;
-}
-
-void Key::CleanSubKeys() { deleteAll(subKeys_); }
+void Key::CleanSubKeys() { subKeys_.clean(); }
 
 void Key::CheckEmpty()
 {
@@ -108,34 +90,16 @@ void Key::Dump(std::ostream& out) const
 
 SubSection::SubSection(int line) : line_(line) {}
 
-SubSection::~SubSection() { CleanKeys(); }
+Key& SubSection::operator[](std::string const& name) { return keys_.find(name); }
 
-Key& SubSection::operator[](std::string const& name)
-{
-    auto found = byName_.find(name);
-    if (found != byName_.end())
-        return *found->second;
-    return *NewKey(name);
-}
-
-Key* SubSection::NewKey(std::string const& name)
-{
-    Key* key = new Key(name);
-    keys_.push_back(key);
-    byName_[name] = key;
-    return key;
-}
+Key* SubSection::NewKey(std::string const& name) { return keys_.add(name); }
 
 SubKey* SubSection::NewSubKey(std::string const& key, std::string const& value, int line)
 {
     return (*this)[key].NewSubKey(value, line);
 }
 
-void SubSection::CleanKeys()
-{
-    byName_.clear();
-    deleteAll(keys_);
-}
+void SubSection::CleanKeys() { keys_.clean(); }
 
 void SubSection::Dump(std::ostream& out) const
 {
@@ -150,16 +114,9 @@ void SubSection::Dump(std::ostream& out) const
 
 Section::Section(std::string const& name) : name_(name) {}
 
-Section::~Section() { CleanSubSections(); }
+SubSection* Section::NewSubSection(int line) { return subSections_.add(new SubSection(line)); }
 
-SubSection* Section::NewSubSection(int line)
-{
-    SubSection* block = new SubSection(line);
-    subSections_.push_back(block);
-    return block;
-}
-
-void Section::CleanSubSections() { deleteAll(subSections_); }
+void Section::CleanSubSections() { subSections_.clean(); }
 
 void Section::CheckEmpty()
 {
@@ -182,8 +139,6 @@ File::File() = default;
 
 File::File(std::string const& name) { Open(name); }
 
-File::~File() { CleanSections(); }
-
 bool File::Open(std::string const& name)
 {
     Close();
@@ -202,32 +157,16 @@ void File::Close()
     open_ = false;
 }
 
-Section& File::operator[](std::string const& name)
-{
-    auto found = byName_.find(name);
-    if (found != byName_.end())
-        return *found->second;
-    return *NewSection(name);
-}
+Section& File::operator[](std::string const& name) { return sections_.find(name); }
 
-Section* File::NewSection(std::string const& name)
-{
-    Section* section = new Section(name);
-    sections_.push_back(section);
-    byName_[name] = section;
-    return section;
-}
+Section* File::NewSection(std::string const& name) { return sections_.add(name); }
 
 SubSection* File::NewSubSection(std::string const& name, int line)
 {
     return (*this)[name].NewSubSection(line);
 }
 
-void File::CleanSections()
-{
-    byName_.clear();
-    deleteAll(sections_);
-}
+void File::CleanSections() { sections_.clean(); }
 
 void File::Dump(std::ostream& out) const
 {

@@ -17,6 +17,55 @@
 
 namespace IniFile {
 
+namespace Private {
+
+// The children of one level of the tree: owned, in order of first
+// appearance, and reachable by name when T has one.
+template <class T>
+class OwnedList : public F_dual_list<T> {
+public:
+    OwnedList() = default;
+    ~OwnedList() { clean(); }
+
+    T* add(T* item)
+    {
+        this->push_back(item);
+        return item;
+    }
+    void clean()
+    {
+        while (T* item = this->remove_from_head())
+            delete item;
+    }
+};
+
+template <class T>
+class NamedList : public OwnedList<T> {
+public:
+    // The child of that name; a missing one is added.
+    T& find(std::string const& name)
+    {
+        auto found = byName_.find(name);
+        return found != byName_.end() ? *found->second : *add(name);
+    }
+    T* add(std::string const& name)
+    {
+        T* item = OwnedList<T>::add(new T(name));
+        byName_[name] = item;
+        return item;
+    }
+    void clean()
+    {
+        byName_.clear();
+        OwnedList<T>::clean();
+    }
+
+private:
+    std::map<std::string, T*> byName_;
+};
+
+} // namespace Private
+
 // Walks one level of the tree from its first element; the end is null.
 template <class T>
 class GenericIterator {
@@ -61,7 +110,6 @@ private:
 class Key : public F_dual_list_item<Key> {
 public:
     explicit Key(std::string const& name);
-    ~Key();
     Key(Key const&) = delete;
     Key& operator=(Key const&) = delete;
 
@@ -80,14 +128,13 @@ public:
 
 private:
     std::string name_;
-    F_dual_list<SubKey> subKeys_;
+    Private::OwnedList<SubKey> subKeys_;
 };
 
 // One block of a section: the keys between its header and the next one.
 class SubSection : public F_dual_list_item<SubSection> {
 public:
     explicit SubSection(int line);
-    ~SubSection();
     SubSection(SubSection const&) = delete;
     SubSection& operator=(SubSection const&) = delete;
 
@@ -108,14 +155,12 @@ public:
 
 private:
     int line_;
-    F_dual_list<Key> keys_;
-    std::map<std::string, Key*> byName_;
+    Private::NamedList<Key> keys_;
 };
 
 class Section : public F_dual_list_item<Section> {
 public:
     explicit Section(std::string const& name);
-    ~Section();
     Section(Section const&) = delete;
     Section& operator=(Section const&) = delete;
 
@@ -134,14 +179,13 @@ public:
 
 private:
     std::string name_;
-    F_dual_list<SubSection> subSections_;
+    Private::OwnedList<SubSection> subSections_;
 };
 
 class File {
 public:
     File();
     explicit File(std::string const& name);
-    ~File();
     File(File const&) = delete;
     File& operator=(File const&) = delete;
 
@@ -174,8 +218,7 @@ private:
 
     std::string name_;
     bool open_ = false;
-    F_dual_list<Section> sections_;
-    std::map<std::string, Section*> byName_;
+    Private::NamedList<Section> sections_;
 };
 
 // Replaces the tree with what the stream holds; the file name becomes "".
