@@ -1,0 +1,77 @@
+#include "core/ServerProcess.h"
+
+#include "core/StatusDump.h"
+#include "runtime/ChildWait.h"
+#include "runtime/Daemon.h"
+#include "runtime/Multiplexer.h"
+#include "runtime/PidFile.h"
+#include "runtime/RootPath.h"
+#include "runtime/TraceCtl.h"
+#include "runtime/Version.h"
+
+#include <iostream>
+#include <sstream>
+
+ServerProcess::ServerProcess() : signals_(*this) {}
+
+ServerProcess::~ServerProcess() = default;
+
+int ServerProcess::run(int argc, char const* const* argv)
+{
+    readConfiguration();
+    signals_.install();
+    int status = CommandLine::parse(argc, argv, options_, std::cout, std::cerr);
+    if (status != CommandLine::keepRunning)
+        return status;
+
+    if (options_.daemon)
+        enterBackground();
+    pidFile_.reset(new Linux::Run("server"));
+    std::clog << "Starting server ";
+    Version::current.put(std::clog);
+    std::clog << ", port=" << options_.port << std::endl;
+
+    bindServices();
+    ChildWait::Activate();
+    serve();
+    pidFile_.reset();
+    return 0;
+}
+
+void ServerProcess::readConfiguration()
+{
+    config_.Open(rootPath("/usr/local/etc/server.conf"));
+    traces.Configure(config_["traces"]);
+}
+
+void ServerProcess::enterBackground()
+{
+    std::ostringstream identity;
+    identity << "vlm-";
+    Version::current.put(identity);
+    Daemon::Params params;
+    params.name = identity.str();
+    Daemon::Init(params);
+}
+
+void ServerProcess::bindServices() {}
+
+void ServerProcess::serve()
+{
+    multiplexer.run(true, true);
+}
+
+void ServerProcess::OnStop()
+{
+    multiplexer.terminate();
+}
+
+void ServerProcess::OnStatusDump()
+{
+    StatusDump::writeFile();
+}
+
+void ServerProcess::OnHangup()
+{
+    // Nothing on this board reads hardware resources yet.
+}
