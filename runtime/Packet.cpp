@@ -55,14 +55,19 @@ _Packet* copy_packet_body(_Packet const& shared)
     return new (body) _Packet(shared);
 }
 
+void Packet::attach_empty_body(unsigned offset)
+{
+    body_ = new_packet_body();
+    passert(!is_null(), "allocation fail");
+    _Packet& b = modify();
+    b.head = b.tail = b.data + offset;
+}
+
 void Packet::reserve_head(unsigned n)
 {
     passert(n <= _Packet::packet_max_size, "length>packet_max_size");
     if (is_null()) {
-        body_ = new_packet_body();
-        passert(!is_null(), "allocation fail");
-        _Packet& b = modify();
-        b.head = b.tail = b.data + n;
+        attach_empty_body(n);
         return;
     }
     // Head and tail both move toward the end of the body: the tail needs
@@ -77,10 +82,7 @@ void Packet::reserve_tail(unsigned n)
 {
     passert(n <= _Packet::packet_max_size, "len>packet_max_size");
     if (is_null()) {
-        body_ = new_packet_body();
-        passert(!is_null(), "allocation fail");
-        _Packet& b = modify();
-        b.head = b.tail = b.data + _Packet::packet_max_size - n;
+        attach_empty_body(_Packet::packet_max_size - n);
         return;
     }
     // Head and tail both move toward the start of the body: the head needs

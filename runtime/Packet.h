@@ -146,6 +146,8 @@ public:
 
 private:
     friend class PacketInfo;
+    // A body from the pool with an empty payload at offset.
+    void attach_empty_body(unsigned offset);
     [[noreturn]] void check_fail(char const* step) const;
     [[noreturn]] void assertion_failed(char const* text) const;
     _Packet const& body() const { return *body_.get(); }

@@ -1,9 +1,12 @@
 #include "runtime/TpktProtocol.h"
 
+#include "LoopTestSupport.h"
 #include "ProtocolTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -162,4 +165,52 @@ TEST_F(TpktFixture, ActivationAndDeactivationDropAPartialFrame)
     EXPECT_EQ(Tpkt_protocol::idle, tpkt->state());
     feed("03 00 00 05 08");
     EXPECT_THAT(owner.received, ElementsAre("07", "08"));
+}
+
+namespace {
+
+// Runs a step on the main loop after a delay.
+struct Later {
+    Later(unsigned ms, std::function<void()> step) : step(std::move(step)) { timer.set(ms, &Later::fire, this); }
+    void fire() { step(); }
+    std::function<void()> step;
+    Timer timer;
+};
+
+} // namespace
+
+TEST(TpktTimeout, PartialFrameIsDroppedThreeSecondsAfterTheLastRead)
+{
+    StreamCapture log(std::clog);
+    RecordingOwner owners[3];
+    Tpkt_protocol* layers[3];
+    for (int i = 0; i < 3; ++i) {
+        layers[i] = new Tpkt_protocol;
+        owners[i].add_protocol_tail(layers[i]);
+    }
+    auto feed = [&](int i, char const* hex) {
+        Packet p = packet_of(hex);
+        layers[i]->receive(p);
+    };
+    // All three start a frame; one second later the second completes its
+    // frame and the third gets more of its own, which restarts its 3000 ms.
+    feed(0, "03 00 00 06 01");
+    feed(1, "03 00 00 06 01");
+    feed(2, "03 00 00 07 01");
+    Later second(1000, [&] {
+        feed(1, "02");
+        feed(2, "02");
+    });
+    LoopRunner loop;
+    ASSERT_TRUE(loop.run_until([&] { return !log.text().empty(); }, 3900));
+    loop.run_for(200);
+
+    EXPECT_EQ(" TPKT packet timeout.\n", log.text());
+    EXPECT_EQ(Tpkt_protocol::idle, layers[0]->state());
+    EXPECT_THAT(owners[0].received, IsEmpty());
+    EXPECT_THAT(owners[1].received, ElementsAre("01 02"));
+    EXPECT_EQ(Tpkt_protocol::body, layers[2]->state());
+
+    feed(0, "03 00 00 05 09");
+    EXPECT_THAT(owners[0].received, ElementsAre("09"));
 }
