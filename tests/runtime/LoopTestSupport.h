@@ -1,11 +1,19 @@
 #pragma once
-// Runs the main loop in a test until a condition holds or a time limit
-// passes; the condition is checked every few milliseconds.
+// Driving the main loop from a test: a step run after a delay, and a runner
+// that keeps the loop going until a condition holds or a time limit passes
+// (the condition is checked every few milliseconds).
 #include "runtime/Multiplexer.h"
 #include "runtime/MuxTime.h"
 #include "runtime/Timer.h"
 
 #include <functional>
+
+struct Later {
+    Later(unsigned ms, std::function<void()> step) : step(std::move(step)) { timer.set(ms, &Later::fire, this); }
+    void fire() { step(); }
+    std::function<void()> step;
+    Timer timer;
+};
 
 class LoopRunner {
 public:
@@ -20,7 +28,6 @@ public:
         return done_();
     }
 
-    // Runs the loop for ms milliseconds.
     void run_for(unsigned ms)
     {
         run_until([] { return false; }, ms);

@@ -53,6 +53,15 @@ public:
     int activations = 0;
 };
 
+// How often needle occurs in text.
+inline int occurrences(std::string const& text, std::string const& needle)
+{
+    int count = 0;
+    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++count;
+    return count;
+}
+
 // Redirects a standard stream into a string for the lifetime of the object.
 class StreamCapture {
 public:
