@@ -215,7 +215,8 @@ void Packet::append(unsigned char const* bytes, unsigned n)
     passert(!is_null(), "null packet");
     passert(n <= body()._tailroom(), "len<=_tailroom()");
     _Packet& b = modify();
-    std::memcpy(b.tail, bytes, n);
+    if (n != 0)
+        std::memcpy(b.tail, bytes, n);
     b.tail += n;
     check("put");
 }

@@ -164,37 +164,6 @@ TEST(ProtocolStack, OneLayerHandsDataToItsOwner)
     EXPECT_THAT(log, ElementsAre("L.message 22", "O.transmit 11 22", "L.receive 11 22", "O.on_message 22"));
 }
 
-TEST_F(TwoLayers, StackIsOrderedLowestFirst)
-{
-    EXPECT_EQ(a, family.first());
-    EXPECT_EQ(b, family.last());
-    EXPECT_EQ(b, a->upper());
-    EXPECT_EQ(a, b->lower());
-    EXPECT_EQ(nullptr, a->lower());
-    EXPECT_EQ(nullptr, b->upper());
-    EXPECT_EQ(&family, a->owner());
-}
-
-TEST_F(TwoLayers, ActivationRunsUpFromTheLowestLayer)
-{
-    b->activate();
-    EXPECT_THAT(log, ElementsAre("A.local_activate", "B.local_activate", "F.on_activated(B)"));
-}
-
-TEST_F(TwoLayers, OrderedShutdownRunsDownAndTheOwnerHearsTheLowestLayer)
-{
-    b->deactivate();
-    EXPECT_THAT(log, ElementsAre("B.local_deactivate", "B.on_deactivate(B:ok success)", "A.local_deactivate",
-                                 "A.on_deactivate(A:ok success)", "F.on_deactivated(A, A:ok success)"));
-}
-
-TEST_F(TwoLayers, FailureRunsUpUnchangedAndTheOwnerHearsTheTopLayer)
-{
-    a->fail("link lost");
-    EXPECT_THAT(log, ElementsAre("A.on_deactivate(A:error link lost)", "B.on_deactivate(A:error link lost)",
-                                 "F.on_deactivated(B, A:error link lost)"));
-}
-
 TEST_F(TwoLayers, InitialisationStopsAtTheFirstFailure)
 {
     Protocol_status ok = b->initialize();
@@ -313,19 +282,6 @@ TEST(ProtocolStack, LayersAreFoundOnlyWhenTheyAnswerToTheName)
     EXPECT_STREQ("(no name)", first->name().name());
 }
 
-TEST(ProtocolNames, CompareByKindAndText)
-{
-    Protocol_name_null null;
-    Protocol_name_str a("abc"), b("abc"), c("abd"), unnamed(nullptr);
-    EXPECT_TRUE(null.compare(Protocol_name_null()));
-    EXPECT_FALSE(null.compare(a));
-    EXPECT_TRUE(a.compare(b));
-    EXPECT_FALSE(a.compare(c));
-    EXPECT_FALSE(a.compare(null));
-    EXPECT_STREQ("(no name)", unnamed.name());
-    EXPECT_FALSE(unnamed.compare(null));
-}
-
 TEST(ProtocolStack, ListsOwnTheirLayers)
 {
     struct Tracked : Protocol {
@@ -354,19 +310,6 @@ TEST(ProtocolStack, ListsOwnTheirLayers)
 
     delete list;
     EXPECT_THAT(log, ElementsAre("delete y", "delete x"));
-}
-
-TEST(ProtocolStatus, TextsAndSuccess)
-{
-    Protocol_status ok = new Protocol_status_success(nullptr, "fine");
-    Protocol_status bad = new Protocol_status_error(nullptr, "broken");
-    std::ostringstream os;
-    ok.get()->out(os);
-    os << '/';
-    bad.get()->out(os);
-    EXPECT_EQ("fine/broken", os.str());
-    EXPECT_TRUE(ok.get()->success());
-    EXPECT_FALSE(bad.get()->success());
 }
 
 TEST(ProtocolStackDeathTest, NullStatusIsAProgrammingError)

@@ -225,16 +225,6 @@ TEST(StreamLayer, ActivationWithoutASocketReportsAFailure)
     EXPECT_EQ(0, owner.activations);
 }
 
-TEST(StreamLayer, LogPrefixCarriesTheServiceName)
-{
-    StrmProtocol strm;
-    std::ostringstream os;
-    strm.PutHeader(os);
-    strm.service_name("server");
-    strm.PutHeader(os);
-    EXPECT_EQ("SockStream[]: SockStream[server]: ", os.str());
-}
-
 TEST_F(StreamFixture, StreamAndTpktLayersCarryFramesBothWays)
 {
     StreamCapture log(std::clog);
