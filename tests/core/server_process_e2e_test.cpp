@@ -94,7 +94,10 @@ TEST(ServerProcess, IgnoresSigpipeAndKeepsRunningAfterHangup)
 TEST(ServerProcess, StatusDumpRewritesTheStatusFile)
 {
     ServerUnderTest server;
-    server.root().write("/var/log/server-status", std::string(100000, 'x'));
+    std::string stale;
+    for (int i = 0; i < 10000; ++i)
+        stale += "stale line\n";
+    server.root().write("/var/log/server-status", stale);
     server.startOnFreePort();
     ASSERT_TRUE(server.pidFileWritten());
     ASSERT_TRUE(server.signal(SIGUSR2));
@@ -105,7 +108,7 @@ TEST(ServerProcess, StatusDumpRewritesTheStatusFile)
     })) << dump;
     EXPECT_TRUE(std::regex_search(dump, std::regex("^=+ server status [-0-9]+ [:0-9]+ =+\nversion : T[-0-9]+\n")))
         << dump;
-    EXPECT_EQ(std::string::npos, dump.find('x'));
+    EXPECT_EQ(std::string::npos, dump.find("stale line"));
     ASSERT_TRUE(server.signal(SIGTERM));
     EXPECT_EQ(0, exitCode(server.waitExit()));
 }
