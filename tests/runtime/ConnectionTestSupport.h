@@ -80,12 +80,14 @@ inline unsigned local_port(int fd)
     return ntohs(a.sin_port);
 }
 
-// A listening socket on 127.0.0.1 with an ephemeral port.
+// A listening socket on 127.0.0.1, by default with an ephemeral port.
 class TcpListener {
 public:
-    TcpListener() : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    explicit TcpListener(unsigned port = 0) : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
-        sockaddr_in a = loopback(0);
+        int const on = 1;
+        setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in a = loopback(port);
         bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
         listen(fd_, 8);
         port_ = local_port(fd_);
