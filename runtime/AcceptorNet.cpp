@@ -122,7 +122,10 @@ void AcceptorNet::OnSocketEvent(int, short revents)
         if (verbose())
             std::cout << "new connection from " << peer << std::endl;
         Connected(socket, peer);
-        ImplConnected(socket);
+        // A receiver that dropped the peer from inside OnConnect leaves
+        // nothing to keep.
+        if (state() != State::Deactivating)
+            ImplConnected(socket);
     }
 }
 
