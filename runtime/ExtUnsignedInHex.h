@@ -1,7 +1,8 @@
 #pragma once
 // An unsigned 32-bit value as "0x" and upper-case hexadecimal digits,
 // zero-filled to a given number of digits (0: no filling), for example
-// 0x001F. The stream's flags and fill are left as they were.
+// 0x001F. The stream's flags are left as they were and its fill
+// character is a blank afterwards.
 #include <cstdint>
 #include <ostream>
 
