@@ -1,8 +1,8 @@
 #pragma once
 // Bytes of a buffer in hexadecimal for log lines and dumps: every byte as two
 // upper-case digits followed by a blank ("01 AB "). The helper only points at
-// the buffer, which must outlive the output statement. The stream's flags are
-// left as they were and its fill character is a blank afterwards.
+// the buffer, which must outlive the output statement. The stream's flags and
+// fill are left as they were.
 #include <cstddef>
 #include <ostream>
 

@@ -1,8 +1,7 @@
 #pragma once
 // An unsigned 32-bit value as "0x" and upper-case hexadecimal digits,
 // zero-filled to a given number of digits (0: no filling), for example
-// 0x001F. The stream's flags are left as they were and its fill
-// character is a blank afterwards.
+// 0x001F. The stream's flags and fill are left as they were.
 #include <cstdint>
 #include <ostream>
 
