@@ -106,6 +106,31 @@ TEST(Choice, SelectionCreatesTheAlternativeOfItsOwnClass)
     EXPECT_EQ(nullptr, body.getSelectionName());
 }
 
+namespace {
+
+// A generated BOOLEAN type with a constructor from its value.
+class Flag : public BOOLEAN {
+public:
+    Flag() : BOOLEAN(&theInfo) {}
+    explicit Flag(bool value) : BOOLEAN(value, &theInfo) {}
+    static InfoType const theInfo;
+};
+
+BOOLEAN::InfoType const Flag::theInfo = {&createAs<Flag>, 1};
+
+} // namespace
+
+TEST(Create, RecordsMakeDefaultValuesOfTheirClass)
+{
+    std::unique_ptr<AbstractData> flag(Flag::theInfo.create(&Flag::theInfo));
+    EXPECT_EQ(typeid(Flag), typeid(*flag));
+    EXPECT_FALSE(static_cast<Flag&>(*flag).getValue()) << "the record is not taken for the value";
+
+    std::unique_ptr<AbstractData> name(Demo::Name_info.create(&Demo::Name_info));
+    EXPECT_EQ(typeid(IA5String), typeid(*name));
+    EXPECT_EQ(&Demo::Name_info, name->info());
+}
+
 TEST(Clone, CopiesAreObjectsOfTheValuesRealClasses)
 {
     Everything original;
