@@ -14,8 +14,7 @@ ConnectorNet::ConnectorNet() { connectEvent_.Bind("ConnectorNet::OnSocketEvent",
 ConnectorNet::ConnectorNet(std::string const& address) : ConnectorNet()
 {
     INet4::Addr parsed;
-    int port = -1;
-    bool const valid = parsed.Assign(address, &port);
+    bool const valid = parsed.Assign(address, nullptr);
     port_ = static_cast<uint16_t>(parsed.GetPort());
     // An address that does not parse is kept as it was written, so that
     // activation reports it instead of connecting to 0.0.0.0.

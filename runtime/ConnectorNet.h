@@ -38,7 +38,8 @@ public:
     void OnSocketEvent(int fd, short revents);
     // The retry timer's callback: the next attempt.
     void OnTimeout(Timer*);
-    // One connection attempt, replacing any attempt under way.
+    // One connection attempt, replacing any attempt under way; nothing
+    // unless the link is Connecting.
     void TryConnect();
 
 protected:

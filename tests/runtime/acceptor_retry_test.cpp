@@ -60,7 +60,7 @@ TEST(AcceptorRetry, PortInUseIsTriedAgainEveryFiveSeconds)
     blocker.reset();
 
     int32_t const waited = wait_until_listening(link, 8000);
-    EXPECT_GE(waited, 4950);
+    EXPECT_GE(waited, 4900);
     EXPECT_LE(waited, 7500);
     EXPECT_EQ(port, link.bound_port());
     EXPECT_TRUE(TcpClient(port).connected());
@@ -87,7 +87,7 @@ TEST(AcceptorRetry, ListeningSocketThatCannotBeCreated)
 
     // The control link's acceptor keeps trying, like a failed bind.
     int32_t const waited = wait_until_listening(checked, 8000);
-    EXPECT_GE(waited, 4950);
+    EXPECT_GE(waited, 4900);
     EXPECT_LE(waited, 7500);
     EXPECT_EQ(line + line, errors.text());
     checked.Deactivate();

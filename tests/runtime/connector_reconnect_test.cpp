@@ -22,7 +22,7 @@ TEST(ConnectorReconnect, LostConnectionIsFollowedByANewAttemptTenSecondsLater)
     uint32_t const lost = Mux::milliseconds();
     ASSERT_TRUE(loop.run_until([&] { return notify.count("connect") == 2; }, 15000));
     int32_t const wait = Mux::msdiff(Mux::milliseconds(), lost);
-    EXPECT_GE(wait, static_cast<int32_t>(Control::ConnectorNet::reconnect_ms) - 50);
+    EXPECT_GE(wait, static_cast<int32_t>(Control::ConnectorNet::reconnect_ms) - 100);
     EXPECT_LE(wait, static_cast<int32_t>(Control::ConnectorNet::reconnect_ms) + 3000);
     TcpClient second(peer.accept_within(1000));
     EXPECT_TRUE(second.connected());
