@@ -5,6 +5,7 @@
 #include "runtime/ConnectorNet.h"
 #include "runtime/Multiplexer.h"
 #include "runtime/Timer.h"
+#include "tools/EchoReceiver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,17 +14,6 @@
 #include <vector>
 
 namespace {
-
-class Echo : public Control::Notify {
-public:
-    explicit Echo(Control::Service& link) : link_(link) {}
-    void OnConnect() override {}
-    void OnDisconnect() override {}
-    void OnMessage(char const* data, int len) override { link_.Send(data, len); }
-
-private:
-    Control::Service& link_;
-};
 
 // Stops the loop when connected and at every message that comes back.
 class Client : public Control::Notify {
@@ -57,7 +47,7 @@ void BM_MessageRoundTripOverLoopbackTcp(benchmark::State& state)
     std::streambuf* log = std::clog.rdbuf(quiet.rdbuf());
     {
         Control::AcceptorNetCheckConnection server(0);
-        Echo echo(server);
+        EchoReceiver echo(server);
         server.Bind(&echo);
         server.Activate();
         Control::ConnectorNet link("127.0.0.1", static_cast<unsigned short>(server.bound_port()));

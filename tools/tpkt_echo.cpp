@@ -11,6 +11,7 @@
 #include "runtime/Multiplexer.h"
 #include "runtime/Signal.h"
 #include "runtime/Timer.h"
+#include "tools/EchoReceiver.h"
 
 #include <cerrno>
 #include <csignal>
@@ -20,17 +21,6 @@
 #include <string>
 
 namespace {
-
-class Echo : public Control::Notify {
-public:
-    explicit Echo(Control::Service& link) : link_(link) {}
-    void OnConnect() override {}
-    void OnDisconnect() override {}
-    void OnMessage(char const* data, int len) override { link_.Send(data, len); }
-
-private:
-    Control::Service& link_;
-};
 
 // Announces the port once the listener is bound (a port in use is retried).
 class PortAnnouncer {
@@ -82,7 +72,7 @@ int main(int argc, char** argv)
     IPC::Signal::handle(SIGINT, stop, 0);
 
     Control::AcceptorNetCheckConnection link(port);
-    Echo echo(link);
+    EchoReceiver echo(link);
     link.service_name("echo");
     link.Bind(&echo);
     if (!link.Activate())
