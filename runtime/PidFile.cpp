@@ -30,8 +30,9 @@ Run::Run(char const* name) : path_(rootPath("/var/run/") + name + ".pid")
     if (fd_ < 0)
         return;
     std::string text = pidText(::getpid());
-    if (::write(fd_, text.data(), text.size()) == static_cast<ssize_t>(text.size()))
-        ::fsync(fd_);
+    ssize_t written = ::write(fd_, text.data(), text.size());
+    (void)written;
+    ::fsync(fd_);
 }
 
 Run::~Run()

@@ -86,6 +86,8 @@ bool AVNDecoder::do_visit(OBJECT_IDENTIFIER& value)
         return false;
     value.arcs().clear();
     while (!expectChar(*strm_, '}')) {
+        if (value.levels() == static_cast<unsigned>(MaximumArraySize))
+            return false;
         long long arc;
         if (isNumberStart(peekNonSpace(*strm_))) {
             if (!readInRange(*strm_, 0, UINT_MAX, arc))
@@ -113,7 +115,7 @@ bool AVNDecoder::do_visit(BIT_STRING& value)
 {
     std::vector<char> octets;
     unsigned bits;
-    if (!get_value_from(*strm_, octets, bits))
+    if (!get_value_from(*strm_, octets, bits) || bits > static_cast<unsigned>(MaximumStringSize))
         return false;
     value.resize(bits);
     value.bytes() = octets;
@@ -158,7 +160,7 @@ bool AVNDecoder::readQuadruples(BMPString& value)
     if (!expectChar(*strm_, '}')) {
         do {
             unsigned code = 0;
-            if (!expectChar(*strm_, '{'))
+            if (wide.size() == static_cast<std::size_t>(MaximumStringSize) || !expectChar(*strm_, '{'))
                 return false;
             for (int part = 0; part < 4; ++part) {
                 long long number;
@@ -186,7 +188,8 @@ bool AVNDecoder::do_visit(GeneralizedTime& value)
 bool AVNDecoder::do_visit(CHOICE& value)
 {
     int index;
-    if (!get_id(value.info()->selectionNames, value.info()->totalChoices, readIdentifier(*strm_), index)
+    // The identifier is a word: a colon written right after it is part of it.
+    if (!get_id(value.info()->selectionNames, value.info()->totalChoices, readWord(*strm_), index)
         || !expectChar(*strm_, ':') || !value.select(index))
         return false;
     return read(*value.getValue());
@@ -200,6 +203,8 @@ bool AVNDecoder::do_visit(SEQUENCE_OF_Base& value)
     if (expectChar(*strm_, '}'))
         return true;
     do {
+        if (value.size() == static_cast<unsigned>(MaximumArraySize))
+            return false;
         value.resize(value.size() + 1);
         if (!read(*value.elementAt(value.size() - 1)))
             return false;
@@ -239,7 +244,7 @@ Visitor::VisitSeqResult AVNDecoder::preVisitExtensionRoots(SEQUENCE& seq)
         seq.extensionMap().clearAll();
         return STOP;
     }
-    std::string identifier = readIdentifier(*strm_);
+    std::string identifier = readWord(*strm_);
     if (identifier.empty())
         return FAIL;
     identifiers_.push_back(identifier);
@@ -270,8 +275,10 @@ Visitor::VisitSeqResult AVNDecoder::readField(SEQUENCE& seq, int index, int opti
     AbstractData* field = seq.makeField(static_cast<unsigned>(index));
     if (!field || !read(*field))
         return FAIL;
+    // After a comma comes the next identifier, or the closing brace as a word
+    // of its own.
     if (expectChar(*strm_, ',')) {
-        identifiers_.back() = readIdentifier(*strm_);
+        identifiers_.back() = readWord(*strm_);
         return identifiers_.back().empty() ? FAIL : CONTINUE;
     }
     if (!expectChar(*strm_, '}'))

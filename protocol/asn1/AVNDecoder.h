@@ -3,8 +3,12 @@
 // notation text, following the type through the text. It reads everything
 // the printer writes (placeholders aside): every field of a SEQUENCE in
 // order, each mandatory one required; OPTIONAL fields the text leaves out
-// become absent. Nesting deeper than the limit fails. One reader serves one
-// read; on failure the value keeps what was read so far.
+// become absent. Field and alternative identifiers are words (runs up to
+// white space), so "alt:" is no identifier and a comma may stand before the
+// closing brace of a SEQUENCE when a blank separates them. Nesting deeper
+// than the limit and lists, strings and identifiers longer than a decode
+// accepts (Limits.h) fail. One reader serves one read; on failure the value
+// keeps what was read so far.
 #include "protocol/asn1/Visitor.h"
 
 #include <istream>

@@ -1,5 +1,7 @@
 #include "protocol/asn1/ValueNotationText.h"
 
+#include "protocol/asn1/Limits.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -8,6 +10,9 @@ namespace ASN1 {
 namespace {
 
 char const hexDigits[] = "0123456789abcdef";
+
+// Longer than any identifier of a schema.
+constexpr std::size_t MaximumWordLength = 256;
 
 bool isSpace(int c) { return c != std::char_traits<char>::eof() && std::isspace(static_cast<unsigned char>(c)); }
 bool isIdentifierChar(int c)
@@ -81,13 +86,28 @@ bool expectChar(std::istream& is, char c)
     return true;
 }
 
-std::string readIdentifier(std::istream& is)
+namespace {
+
+template <class Belongs>
+std::string readRun(std::istream& is, Belongs belongs)
 {
-    std::string identifier;
+    std::string run;
     peekNonSpace(is);
-    while (isIdentifierChar(is.peek()))
-        identifier += static_cast<char>(is.get());
-    return identifier;
+    while (belongs(is.peek())) {
+        if (run.size() == MaximumWordLength)
+            return std::string();
+        run += static_cast<char>(is.get());
+    }
+    return run;
+}
+
+} // namespace
+
+std::string readIdentifier(std::istream& is) { return readRun(is, isIdentifierChar); }
+
+std::string readWord(std::istream& is)
+{
+    return readRun(is, [](int c) { return c != std::char_traits<char>::eof() && !isSpace(c); });
 }
 
 bool readKeyword(std::istream& is, char const* word)
@@ -126,6 +146,8 @@ bool get_string(std::istream& is, std::string& text)
             return false;
         if (c == '"')
             return true;
+        if (text.size() == static_cast<std::size_t>(MaximumStringSize))
+            return false;
         if (c != '\\') {
             text += static_cast<char>(c);
             continue;
@@ -154,16 +176,22 @@ bool get_value_from(std::istream& is, std::vector<char>& octets, unsigned& bits)
 {
     if (!expectChar(is, '\''))
         return false;
+    // Eight binary digits make an octet; white space is not kept.
     std::string digits;
     for (int c = is.get(); c != '\''; c = is.get()) {
         if (c == std::char_traits<char>::eof())
+            return false;
+        if (isSpace(c))
+            continue;
+        if (digits.size() == 8u * MaximumStringSize)
             return false;
         digits += static_cast<char>(c);
     }
     int form = is.get();
     if (form != 'B' && form != 'H')
         return false;
-    return get_from_string(digits, octets, bits, form == 'B' ? 2 : 16);
+    return get_from_string(digits, octets, bits, form == 'B' ? 2 : 16)
+        && octets.size() <= static_cast<std::size_t>(MaximumStringSize);
 }
 
 bool get_from_string(std::string& text, std::vector<char>& octets, unsigned& bits, int base)

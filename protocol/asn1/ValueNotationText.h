@@ -17,13 +17,17 @@ void appendQuoted(std::string& out, std::string_view text);
 void appendOctets(std::string& out, char const* octets, std::size_t count);
 
 // Reading. Each reader skips white space before its token, as the stream's
-// formatted input would, and returns false on malformed text.
+// formatted input would, and returns false on malformed text. No token is
+// taken beyond the sizes a decode accepts (Limits.h), so that a reader fed
+// from an endless stream stays bounded.
 // The next character after white space, not consumed; EOF at the end.
 int peekNonSpace(std::istream& is);
 // Consumes c when it is the next character after white space.
 bool expectChar(std::istream& is, char c);
 // Letters, digits, hyphens and underscores; empty when none follow.
 std::string readIdentifier(std::istream& is);
+// The characters up to the next white space; empty when none follow.
+std::string readWord(std::istream& is);
 // The letters of word, white space allowed between them, not followed by
 // another identifier character.
 bool readKeyword(std::istream& is, char const* word);
@@ -31,7 +35,8 @@ bool readKeyword(std::istream& is, char const* word);
 bool readNumber(std::istream& is, long long& number);
 // A double-quoted string, escapes undone.
 bool get_string(std::istream& is, std::string& text);
-// '...'B or '...'H: the octets and the number of bits the digits give.
+// '...'B or '...'H: the octets and the number of bits the digits give, at
+// most MaximumStringSize octets.
 bool get_value_from(std::istream& is, std::vector<char>& octets, unsigned& bits);
 // Binary (base 2) or hexadecimal (base 16) digits to octets; white space
 // is dropped and the last octet is filled with 0 digits.

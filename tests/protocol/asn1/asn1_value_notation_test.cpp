@@ -291,11 +291,17 @@ TEST(Reader, AcceptsTheNotationOfEachKind)
         {"{ }", [] { return new Demo::Empty(); }, true, "{\n}"},
         {"{ x 1 }", [] { return new Demo::Empty(); }, false, nullptr},
         {"{ }", message, false, nullptr},
-        {"{ body ping:NULL }", message, true, "{\n  body ping : NULL\n}"},
+        {"{ body ping:NULL }", message, false, nullptr},
+        {"{ body ping: NULL }", message, false, nullptr},
+        {"{body ping :NULL}", message, true, "{\n  body ping : NULL\n}"},
         {"{ seq 1, body error : red, flag TRUE}", message, true, "{\n  seq 1,\n  body error : red,\n  flag TRUE\n}"},
         {"{ seq 1 }", message, false, nullptr},
         {"{ body ping : NULL, seq 1 }", message, false, nullptr},
-        {"{ body ping : NULL, }", message, false, nullptr},
+        {"{ body ping : NULL, }", message, true, "{\n  body ping : NULL\n}"},
+        {"{ body ping : NULL, flag TRUE,}", message, true, "{\n  body ping : NULL,\n  flag TRUE\n}"},
+        {"{ seq 1, }", message, false, nullptr},
+        {"{ body ping : NULL, },", message, false, nullptr},
+        {"{ body ping : NULL,}}", message, false, nullptr},
         {"{ body ping : NULL; }", message, false, nullptr},
         {"{ body later : TRUE }", message, true, "{\n  body later : TRUE\n}"},
         {"{ body pong : NULL }", message, false, nullptr},
@@ -345,6 +351,76 @@ TEST(Reader, LimitsNesting)
     for (int i = 0; i < MaximumNestingDepth + 5; ++i)
         deep += " }";
     EXPECT_FALSE(Node().setFromValueNotation(deep));
+}
+
+namespace {
+
+// A stream that never ends: the prefix, then the unit over and over.
+class EndlessText : public std::streambuf {
+public:
+    EndlessText(std::string prefix, std::string const& unit) : next_(std::move(prefix))
+    {
+        while (block_.size() < 4096)
+            block_ += unit;
+    }
+
+private:
+    int_type underflow() override
+    {
+        current_.swap(next_);
+        next_ = block_;
+        setg(&current_[0], &current_[0], &current_[0] + current_.size());
+        return traits_type::to_int_type(current_[0]);
+    }
+
+    std::string block_;
+    std::string current_;
+    std::string next_;
+};
+
+} // namespace
+
+TEST(Reader, GivesUpOnTokensLongerThanADecodeAccepts)
+{
+    struct Case { char const* prefix; char const* unit; std::function<AbstractData*()> make; };
+    Case const cases[] = {
+        {"\"", "x", [] { return new IA5String(); }},
+        {"\"", "x", [] { return new BMPString(); }},
+        {"'", "0 ", [] { return new OCTET_STRING(); }},
+        {"'", "1", [] { return new BIT_STRING(); }},
+        {"{", "{ 0, 0, 0, 65}, ", [] { return new BMPString(); }},
+        {"{ ", "green, ", [] { return new SET_OF<Colour>(); }},
+        {"{ ", "1 ", [] { return new OBJECT_IDENTIFIER(); }},
+        {"{ ", "a", [] { return new Message(); }},
+        {"", "a", [] { return new Body(); }},
+        {"", "g", [] { return new Colour(); }},
+    };
+    for (Case const& c : cases) {
+        EndlessText text(c.prefix, c.unit);
+        std::istream is(&text);
+        std::unique_ptr<AbstractData> value(c.make());
+        is >> *value;
+        EXPECT_TRUE(is.fail()) << c.prefix << c.unit;
+    }
+
+    // The largest accepted sizes still read.
+    IA5String longest;
+    EXPECT_TRUE(longest.setFromValueNotation('"' + std::string(MaximumStringSize, 'x') + '"'));
+    EXPECT_FALSE(longest.setFromValueNotation('"' + std::string(MaximumStringSize + 1, 'x') + '"'));
+    std::string octets = "'";
+    for (int i = 0; i < MaximumStringSize; ++i)
+        octets += "00 ";
+    OCTET_STRING most;
+    EXPECT_TRUE(most.setFromValueNotation(octets + "'H"));
+    EXPECT_EQ(static_cast<std::size_t>(MaximumStringSize), most.size());
+    EXPECT_FALSE(most.setFromValueNotation(octets + "00'H"));
+    std::string list = "{ red";
+    for (int i = 1; i < MaximumArraySize; ++i)
+        list += ", red";
+    SET_OF<Colour> full;
+    EXPECT_TRUE(full.setFromValueNotation(list + " }"));
+    EXPECT_EQ(static_cast<unsigned>(MaximumArraySize), full.size());
+    EXPECT_FALSE(full.setFromValueNotation(list + ", red }"));
 }
 
 TEST(RoundTrip, PrintedValuesReadBackEqual)
