@@ -438,6 +438,17 @@ def wrap(items, indent="    ", width=110):
 def generate_source(schema, module, source_name):
     own_records = []
     body = []
+
+    def member_records(members):
+        """The record expressions of the members; collects the records they need of their own."""
+        records = []
+        for m in members:
+            mt = schema.member_type(m, field_record(definition, m))
+            records.append(mt.record)
+            if mt.own_record:
+                own_records.append(mt.own_record[1])
+        return records
+
     for definition in schema.ordered_types(module):
         name = definition["name"]
         kind = definition["type"]
@@ -448,14 +459,8 @@ def generate_source(schema, module, source_name):
             additions = len(definition.get("additions", []))
             optional = sum(1 for m in definition.get("fields", []) if m.get("optional") or "default" in m)
             if members:
-                infos = []
-                for m, _, _ in members:
-                    mt = schema.member_type(m, field_record(definition, m))
-                    infos.append(mt.record)
-                    if mt.own_record:
-                        own_records.append(mt.own_record[1])
                 body.append("ASN1::AbstractData::InfoType const* const %s::fieldInfos[] = {\n%s};"
-                            % (name, wrap(infos)))
+                            % (name, wrap(member_records([m for m, _, _ in members]))))
                 body.append("int const %s::fieldIds[] = {%s};" % (name, ", ".join(str(o) for _, _, o in members)))
                 body.append("char const* const %s::fieldNames[] = {\n%s};"
                             % (name, wrap([c_string(m["name"]) for m, _, _ in members])))
@@ -468,14 +473,8 @@ def generate_source(schema, module, source_name):
                         % (name, name, flag, tables, root, additions, optional, names))
         elif kind == "CHOICE":
             alternatives = definition["alternatives"] + definition.get("additions", [])
-            infos = []
-            for m in alternatives:
-                mt = schema.member_type(m, field_record(definition, m))
-                infos.append(mt.record)
-                if mt.own_record:
-                    own_records.append(mt.own_record[1])
             body.append("ASN1::AbstractData::InfoType const* const %s::selectionInfos[] = {\n%s};"
-                        % (name, wrap(infos)))
+                        % (name, wrap(member_records(alternatives))))
             body.append("char const* const %s::selectionNames[] = {\n%s};"
                         % (name, wrap([c_string(m["name"]) for m in alternatives])))
             body.append("ASN1::CHOICE::InfoType const %s::theInfo = {\n"
