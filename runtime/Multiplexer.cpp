@@ -207,6 +207,8 @@ int Multiplexer::timerPoll_schedule()
     TimerPollGuard guard(plugins_);
     activeGuard_ = &guard;
     int nearest = noDeadline;
+    // A deadline of 0 is due now, so poll does not wait, as for a timer due
+    // now; counting it as no deadline could leave the loop waiting forever.
     while (TimerPoolPlugin* plugin = guard.next()) {
         int deadline = plugin->millisecondsToDeadline();
         if (deadline >= 0 && deadline < nearest)

@@ -89,15 +89,21 @@ private:
     InfoType const* info_;
 };
 
+namespace detail {
+struct NoRecord;
+} // namespace detail
+
 // The creation operation of the records whose values are objects of class
 // T. A class that can carry several records (IA5String of any size, INTEGER
 // of any range) is built from the record it is given; a class bound to its
 // own record (a generated type, a typed template) by its default constructor.
+// A constructor that would take any pointer (through a conversion to bool,
+// say a generated BOOLEAN type's) is no record constructor.
 template <class T>
 AbstractData* createAs(AbstractData::InfoType const* info)
 {
     typedef typename T::InfoType Record;
-    if constexpr (std::is_constructible_v<T, Record const*>) {
+    if constexpr (std::is_constructible_v<T, Record const*> && !std::is_constructible_v<T, detail::NoRecord const*>) {
         return new T(static_cast<Record const*>(info));
     } else {
         assert(info == &T::theInfo);

@@ -20,20 +20,24 @@ void BitMap::resize(unsigned n)
         bytes_.back() = static_cast<char>(bytes_.back() & (0xFF00u >> (n % 8)));
 }
 
+// The byte vector is open to coders, which may leave it shorter than the
+// count; a bit without its byte reads as 0 and cannot be set.
+bool BitMap::holds(unsigned i) const { return i < bitCount_ && i / 8 < bytes_.size(); }
+
 bool BitMap::operator[](unsigned i) const
 {
-    return i < bitCount_ && (static_cast<unsigned char>(bytes_[i / 8]) & maskOf(i));
+    return holds(i) && (static_cast<unsigned char>(bytes_[i / 8]) & maskOf(i));
 }
 
 void BitMap::set(unsigned i)
 {
-    if (i < bitCount_)
+    if (holds(i))
         bytes_[i / 8] = static_cast<char>(bytes_[i / 8] | maskOf(i));
 }
 
 void BitMap::clear(unsigned i)
 {
-    if (i < bitCount_)
+    if (holds(i))
         bytes_[i / 8] = static_cast<char>(bytes_[i / 8] & ~maskOf(i));
 }
 

@@ -26,6 +26,8 @@ public:
     void swap(BitMap& other);
 
 private:
+    bool holds(unsigned i) const;
+
     unsigned bitCount_ = 0;
     std::vector<char> bytes_;
 };

@@ -1,12 +1,16 @@
 #include "protocol/asn1/CoderEnv.h"
 
 #include "protocol/asn1/Coder.h"
+#include "protocol/asn1/ValueNotationCoder.h"
 
 namespace ASN1 {
 
 Coder const* coderForRule(int rule)
 {
+    static ValueNotationCoder const valueNotation;
     switch (rule) {
+    case CoderEnv::avn:
+        return &valueNotation;
     default:
         // BER and PER are not part of this program yet.
         return nullptr;

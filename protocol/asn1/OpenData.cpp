@@ -44,10 +44,11 @@ int OpenData::do_compare(AbstractData const& other) const
         return compareUnrelated(other);
     if (data_ && peer->data_)
         return data_->compare(*peer->data_);
-    if (data_ || peer->data_)
-        return data_ ? 1 : -1;
     if (buf_ && peer->buf_)
         return compareOctets(buf_->data(), buf_->size(), peer->buf_->data(), peer->buf_->size());
+    // Otherwise a contained value sorts after none, then octets after none.
+    if (data_ || peer->data_)
+        return compareValues(data_ != nullptr, peer->data_ != nullptr);
     return compareValues(buf_ != nullptr, peer->buf_ != nullptr);
 }
 

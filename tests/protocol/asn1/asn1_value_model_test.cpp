@@ -74,6 +74,14 @@ TEST(BitMap, BitsBeyondTheCountReadZeroAndCannotBeSet)
     EXPECT_FALSE(map[9]) << "a bit cut off by shrinking does not come back";
     map.clear(0);
     EXPECT_FALSE(map.any());
+
+    // A coder may leave the bytes short of the count.
+    BIT_STRING bits;
+    bits.resize(12);
+    bits.bytes().clear();
+    bits.set(3);
+    EXPECT_FALSE(bits[3]);
+    EXPECT_EQ("'000000000000'B", bits.asValueNotation());
 }
 
 TEST(Choice, SelectionCreatesTheAlternativeOfItsOwnClass)
@@ -96,6 +104,31 @@ TEST(Choice, SelectionCreatesTheAlternativeOfItsOwnClass)
     EXPECT_EQ(CHOICE::unknownSelection, body.getSelection());
     EXPECT_EQ(nullptr, body.getValue());
     EXPECT_EQ(nullptr, body.getSelectionName());
+}
+
+namespace {
+
+// A generated BOOLEAN type with a constructor from its value.
+class Flag : public BOOLEAN {
+public:
+    Flag() : BOOLEAN(&theInfo) {}
+    explicit Flag(bool value) : BOOLEAN(value, &theInfo) {}
+    static InfoType const theInfo;
+};
+
+BOOLEAN::InfoType const Flag::theInfo = {&createAs<Flag>, 1};
+
+} // namespace
+
+TEST(Create, RecordsMakeDefaultValuesOfTheirClass)
+{
+    std::unique_ptr<AbstractData> flag(Flag::theInfo.create(&Flag::theInfo));
+    EXPECT_EQ(typeid(Flag), typeid(*flag));
+    EXPECT_FALSE(static_cast<Flag&>(*flag).getValue()) << "the record is not taken for the value";
+
+    std::unique_ptr<AbstractData> name(Demo::Name_info.create(&Demo::Name_info));
+    EXPECT_EQ(typeid(IA5String), typeid(*name));
+    EXPECT_EQ(&Demo::Name_info, name->info());
 }
 
 TEST(Clone, CopiesAreObjectsOfTheValuesRealClasses)
@@ -306,7 +339,15 @@ TEST(Compare, ChoicesCompareSelectionsThenValues)
     OpenData withBuffer;
     withBuffer.make_buf().push_back('x');
     EXPECT_EQ(1, sign(withValue.compare(withBuffer)));
+    EXPECT_EQ(1, sign(withBuffer.compare(OpenData())));
     EXPECT_EQ(0, OpenData().compare(OpenData()));
+
+    // Octets decide when both have them, whether or not one was decoded.
+    OpenData decoded;
+    decoded.set_data(std::make_unique<Null>());
+    decoded.make_buf().push_back('a');
+    EXPECT_EQ(-1, sign(decoded.compare(withBuffer)));
+    EXPECT_EQ(1, sign(withBuffer.compare(decoded)));
 }
 
 TEST(ObjectIdentifier, ContentsOctetsFollowX690)
