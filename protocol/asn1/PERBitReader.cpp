@@ -77,6 +77,8 @@ bool PERBitReader::decodeBitMap(std::vector<char>& bytes, unsigned count)
 
 unsigned PERBitReader::decodeBlock(char* destination, unsigned count)
 {
+    if (count == 0) // the writer neither aligns nor writes for an empty block
+        return 0;
     byteAlign();
     std::size_t const available = static_cast<std::size_t>(end_ - current_);
     unsigned const copied = count > available ? static_cast<unsigned>(available) : count;

@@ -29,7 +29,8 @@ public:
     // A bit map of `count` bits into `bytes` (bit i at bit 7 - i%8 of byte
     // i/8); the vector must already hold ceil(count/8) bytes.
     bool decodeBitMap(std::vector<char>& bytes, unsigned count);
-    // Aligns, then copies min(count, octets left) octets; returns the copied count.
+    // Aligns, then copies min(count, octets left) octets; returns the copied
+    // count. An empty block neither aligns nor reads.
     unsigned decodeBlock(char* destination, unsigned count);
     // Constrained whole number lb..ub; the value is not checked against ub.
     int decodeUnsigned(unsigned lb, unsigned ub, unsigned& out);
