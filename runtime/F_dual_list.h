@@ -159,6 +159,11 @@ public:
     // that does not sort after the new one: equal keys keep insertion order.
     void insert_to_tail_by_grown(T* item)
     {
+        // An item before the head (a timer due now) would walk the whole list.
+        if (this->head_ && this->head_->compare(item) > 0) {
+            this->insert_to_head(item);
+            return;
+        }
         T* at = this->tail_;
         while (at && at->compare(item) > 0)
             at = at->prev();

@@ -1,0 +1,74 @@
+#include "protocol/asn1/BitMap.h"
+
+#include "protocol/asn1/AbstractData.h"
+
+#include <algorithm>
+
+namespace ASN1 {
+
+namespace {
+
+unsigned char maskOf(unsigned i) { return static_cast<unsigned char>(0x80u >> (i % 8)); }
+
+} // namespace
+
+void BitMap::resize(unsigned n)
+{
+    bitCount_ = n;
+    bytes_.resize((n + 7) / 8, 0);
+    if (n % 8 && !bytes_.empty())
+        bytes_.back() = static_cast<char>(bytes_.back() & (0xFF00u >> (n % 8)));
+}
+
+bool BitMap::operator[](unsigned i) const
+{
+    return i < bitCount_ && (static_cast<unsigned char>(bytes_[i / 8]) & maskOf(i));
+}
+
+void BitMap::set(unsigned i)
+{
+    if (i < bitCount_)
+        bytes_[i / 8] = static_cast<char>(bytes_[i / 8] | maskOf(i));
+}
+
+void BitMap::clear(unsigned i)
+{
+    if (i < bitCount_)
+        bytes_[i / 8] = static_cast<char>(bytes_[i / 8] & ~maskOf(i));
+}
+
+bool BitMap::any() const
+{
+    for (unsigned i = 0; i < bitCount_; ++i)
+        if ((*this)[i])
+            return true;
+    return false;
+}
+
+void BitMap::clearAll() { std::fill(bytes_.begin(), bytes_.end(), 0); }
+
+int BitMap::compare(BitMap const& other) const
+{
+    std::size_t n = std::min(bytes_.size(), other.bytes_.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char a = static_cast<unsigned char>(bytes_[i]);
+        unsigned char b = static_cast<unsigned char>(other.bytes_[i]);
+        if (a != b) {
+            unsigned char differing = a ^ b;
+            // The highest differing bit is the first in bit order.
+            unsigned char first = 0x80;
+            while (!(differing & first))
+                first >>= 1;
+            return (a & first) ? 1 : -1;
+        }
+    }
+    return compareValues(bitCount_, other.bitCount_);
+}
+
+void BitMap::swap(BitMap& other)
+{
+    std::swap(bitCount_, other.bitCount_);
+    bytes_.swap(other.bytes_);
+}
+
+} // namespace ASN1

@@ -1,0 +1,33 @@
+#pragma once
+// A counted string of bits, bit i at bit 7 - (i mod 8) of byte i/8: the
+// presence maps of a SEQUENCE and the contents of a BIT STRING. Bits at or
+// beyond the count read as 0 and cannot be set.
+#include <vector>
+
+namespace ASN1 {
+
+class BitMap {
+public:
+    unsigned size() const { return bitCount_; }
+    // Sets the count to n and the bytes to ceil(n/8); new bits are 0.
+    void resize(unsigned n);
+    bool operator[](unsigned i) const;
+    void set(unsigned i);
+    void clear(unsigned i);
+    bool any() const;
+    void clearAll();
+
+    std::vector<char>& bytes() { return bytes_; }
+    std::vector<char> const& bytes() const { return bytes_; }
+
+    // Byte by byte; at the first differing byte only the differing bits
+    // count (the map with the 1 sorts after); then the bit counts.
+    int compare(BitMap const& other) const;
+    void swap(BitMap& other);
+
+private:
+    unsigned bitCount_ = 0;
+    std::vector<char> bytes_;
+};
+
+} // namespace ASN1

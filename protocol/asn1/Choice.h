@@ -1,0 +1,60 @@
+#pragma once
+// ASN.1 CHOICE: the selected alternative's index and its value, owned.
+// Root alternatives come first, then the extension alternatives. The index
+// is -1 when nothing is selected and -2 for an alternative this schema does
+// not know (received from a newer peer). A generated CHOICE type derives
+// from this class; its alternatives are objects of their own classes, made
+// through the alternatives' records.
+#include "protocol/asn1/AbstractData.h"
+
+namespace ASN1 {
+
+class CHOICE : public AbstractData {
+public:
+    enum { unselected = -1, unknownSelection = -2 };
+
+    struct InfoType : AbstractData::InfoType {
+        bool extendable;
+        AbstractData::InfoType const* const* selectionInfos; // root, then extension alternatives
+        unsigned numChoices;   // root alternatives
+        unsigned totalChoices; // root and extension alternatives
+        unsigned const* tags;  // null: the index is the tag
+        char const* const* selectionNames;
+    };
+
+    // Takes ownership of value.
+    explicit CHOICE(InfoType const* info, int selection = unselected, AbstractData* value = nullptr);
+    CHOICE(CHOICE const& other);
+    CHOICE& operator=(CHOICE const& other);
+    ~CHOICE() override;
+
+    InfoType const* info() const { return static_cast<InfoType const*>(AbstractData::info()); }
+
+    int getSelection() const { return selection_; }
+    AbstractData* getValue() { return value_; }
+    AbstractData const* getValue() const { return value_; }
+    // The identifier of the selected alternative; null without a known one.
+    char const* getSelectionName() const;
+
+    // Replaces the alternative; takes ownership of value.
+    void setSelection(int selection, AbstractData* value);
+    // Makes a new default value of the selected alternative's type. Without
+    // a known alternative the selection becomes -2 and the result is false.
+    bool createSelection();
+    // Selects an alternative, keeping the current value when it is already
+    // the selected one; false (selection -2) when it is not a known one.
+    bool select(int selection);
+
+    void swap(CHOICE& other);
+
+private:
+    int do_compare(AbstractData const& other) const override;
+    AbstractData* do_clone() const override;
+    bool do_accept(Visitor& visitor) override;
+    bool do_accept(ConstVisitor& visitor) const override;
+
+    AbstractData* value_;
+    int selection_;
+};
+
+} // namespace ASN1

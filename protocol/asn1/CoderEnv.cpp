@@ -1,0 +1,35 @@
+#include "protocol/asn1/CoderEnv.h"
+
+#include "protocol/asn1/Coder.h"
+
+namespace ASN1 {
+
+Coder const* coderForRule(int rule)
+{
+    switch (rule) {
+    default:
+        // BER and PER are not part of this program yet.
+        return nullptr;
+    }
+}
+
+bool CoderEnv::encodeToBuffer(int rule, AbstractData const& value, std::vector<char>& buffer) const
+{
+    Coder const* coder = coderForRule(rule);
+    return coder && coder->encode(value, buffer);
+}
+
+bool CoderEnv::decode(char const* first, char const* last, AbstractData& value, bool defer)
+{
+    Coder const* coder = coderForRule(encodingRule_);
+    if (!coder || last < first)
+        return false;
+    return coder->decode(first, last, defer ? nullptr : this, value);
+}
+
+bool decode(char const* first, char const* last, CoderEnv* env, AbstractData& value, bool defer)
+{
+    return env && env->decode(first, last, value, defer);
+}
+
+} // namespace ASN1
