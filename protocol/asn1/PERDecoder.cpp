@@ -1,20 +1,18 @@
 #include "protocol/asn1/PERDecoder.h"
 
+#include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/CountBits.h"
+#include "protocol/asn1/Limits.h"
 
 #include <string>
 
 namespace ASN1 {
 
-int MaximumArraySize = 128;
-int MaximumStringSize = 16384;
-int MaximumNestingDepth = 64;
-
 namespace {
 
 bool aboveLimit(unsigned count, int limit)
 {
-    return limit < 0 || count > static_cast<unsigned>(limit);
+    return count > static_cast<unsigned>(limit);
 }
 
 // Clears the bits of the last octet that lie beyond `bits`.
@@ -34,7 +32,7 @@ PERDecoder::PERDecoder(CoderEnv* env, char const* first, char const* last, bool 
 bool PERDecoder::decode(CoderEnv* env, char const* first, char const* last, AbstractData& value, bool aligned)
 {
     PERDecoder decoder(env, first, last, aligned);
-    return value.do_accept(decoder);
+    return value.accept(decoder);
 }
 
 bool PERDecoder::decodeComponent(AbstractData& component)
@@ -42,7 +40,7 @@ bool PERDecoder::decodeComponent(AbstractData& component)
     if (depth_ >= MaximumNestingDepth)
         return false;
     ++depth_;
-    bool const ok = component.do_accept(*this);
+    bool const ok = component.accept(*this);
     --depth_;
     return ok;
 }
@@ -56,7 +54,7 @@ bool PERDecoder::openOpenType(Window& window)
 int PERDecoder::decodeConstrainedLength(ConstrainedObject const& object, unsigned& out)
 {
     auto const& info = *object.info();
-    return decodeConstrainedLength(info.constraint, static_cast<unsigned>(info.lowerLimit), info.upperLimit, out);
+    return decodeConstrainedLength(info.type, static_cast<unsigned>(info.lowerLimit), info.upperLimit, out);
 }
 
 bool PERDecoder::do_visit(Null&)
@@ -76,7 +74,7 @@ bool PERDecoder::do_visit(BOOLEAN& value)
 bool PERDecoder::do_visit(INTEGER& value)
 {
     auto const& info = *value.info();
-    int const kind = info.constraint;
+    int const kind = info.type;
     bool unconstrained = kind == 0 || kind == 1;
     if (kind == 3) {
         int const outside = decodeSingleBit();
@@ -171,7 +169,8 @@ bool PERDecoder::do_visit(BIT_STRING& value)
     } else if (!decodeBitMap(data, bits)) {
         return false;
     }
-    value.setData(bits, data);
+    value.resize(bits);
+    value.bytes().swap(data);
     return true;
 }
 
@@ -183,7 +182,7 @@ bool PERDecoder::do_visit(AbstractString& value)
         return false;
     unsigned const width = aligned() ? info.alignedBits : info.unalignedBits;
     bool const fitsInTwoOctets =
-        info.constraint != 0 && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
+        info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
     if (!fitsInTwoOctets && width == 8) {
         if (length > octetsLeftAfterAlign()) {
             value.clear();
@@ -224,7 +223,7 @@ bool PERDecoder::do_visit(BMPString& value)
     if (decodeConstrainedLength(value, length) != 0 || aboveLimit(length, MaximumStringSize))
         return false;
     unsigned const width = aligned() ? info.alignedBits : info.unalignedBits;
-    bool const fitsInTwoOctets = info.constraint != 0 && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
+    bool const fitsInTwoOctets = info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
     if (aligned() && !fitsInTwoOctets)
         byteAlign();
     if (static_cast<unsigned long long>(length) * width > getBitsLeft())
@@ -270,10 +269,7 @@ bool PERDecoder::decodeChoicePreamble(CHOICE& value, bool& extension)
         if (index >= rootCount)
             return false;
     }
-    if (value.getSelection() == static_cast<int>(index) && value.getSelectionValue() != nullptr)
-        return true;
-    value.setSelection(static_cast<int>(index), nullptr);
-    return value.createSelection();
+    return value.select(static_cast<int>(index));
 }
 
 bool PERDecoder::do_visit(CHOICE& value)
@@ -282,81 +278,81 @@ bool PERDecoder::do_visit(CHOICE& value)
     if (!decodeChoicePreamble(value, extension))
         return false;
     if (!extension)
-        return decodeComponent(*value.getSelectionValue());
+        return decodeComponent(*value.getValue());
     Window window{};
     if (!openOpenType(window))
         return false;
     // An alternative this schema does not know is skipped by its length.
-    bool const ok = value.getSelection() < 0 || decodeComponent(*value.getSelectionValue());
+    bool const ok = value.getSelection() < 0 || decodeComponent(*value.getValue());
     closeWindow(window);
     return ok;
 }
 
-int PERDecoder::preVisitExtensionRoots(SEQUENCE& value)
+Visitor::VisitSeqResult PERDecoder::preVisitExtensionRoots(SEQUENCE& value)
 {
     auto const& info = *value.info();
     int extension = 0;
     if (info.extendable) {
         extension = decodeSingleBit();
         if (extension < 0)
-            return 0;
+            return FAIL;
     }
     SEQUENCE::BitMap& options = value.optionMap();
-    if (options.size() < static_cast<unsigned>(info.numOptional))
+    if (options.size() != info.numOptional)
         options.resize(info.numOptional);
     if (!decodeBitMap(options.bytes(), info.numOptional))
-        return 0;
+        return FAIL;
     if (extension == 0)
         value.extensionMap().resize(0);
-    return extension == 1 ? 3 : 2;
+    return extension == 1 ? CONTINUE : NO_EXTENSION;
 }
 
-int PERDecoder::visitExtensionRoot(SEQUENCE& value, int index, int optionNumber)
+Visitor::VisitSeqResult PERDecoder::visitExtensionRoot(SEQUENCE& value, int index, int optionNumber)
 {
     if (optionNumber >= 0 && !value.hasOptionalField(optionNumber))
-        return 3;
+        return CONTINUE;
     AbstractData* field = value.getField(index);
     if (field == nullptr) {
-        field = value.createField(index);
+        field = value.makeField(index);
         if (field == nullptr) {
             if (optionNumber >= 0)
                 value.removeOptionalField(optionNumber);
-            return 0;
+            return FAIL;
         }
     }
-    return decodeComponent(*field) ? 3 : 0;
+    return decodeComponent(*field) ? CONTINUE : FAIL;
 }
 
-int PERDecoder::preVisitExtensions(SEQUENCE& value)
+Visitor::VisitSeqResult PERDecoder::preVisitExtensions(SEQUENCE& value)
 {
     unsigned countMinusOne = 0;
-    if (!decodeSmallUnsigned(countMinusOne) || aboveLimit(countMinusOne, MaximumArraySize - 1))
-        return 0;
+    if (!decodeSmallUnsigned(countMinusOne) || countMinusOne >= static_cast<unsigned>(MaximumArraySize))
+        return FAIL;
     SEQUENCE::BitMap& extensions = value.extensionMap();
     extensions.resize(countMinusOne + 1);
-    return decodeBitMap(extensions.bytes(), countMinusOne + 1) ? 3 : 0;
+    return decodeBitMap(extensions.bytes(), countMinusOne + 1) ? CONTINUE : FAIL;
 }
 
-int PERDecoder::visitKnownExtension(SEQUENCE& value, int index, int optionNumber)
+Visitor::VisitSeqResult PERDecoder::visitKnownExtension(SEQUENCE& value, int index, int optionNumber)
 {
     if (!value.hasOptionalField(optionNumber))
-        return 3;
+        return CONTINUE;
     Window window{};
     if (!openOpenType(window))
-        return 0;
+        return FAIL;
     AbstractData* field = value.getField(index);
     if (field == nullptr)
-        field = value.createField(index);
+        field = value.makeField(index);
     bool ok = true;
     if (field == nullptr)
         value.removeOptionalField(optionNumber); // skipped by its length
     else
         ok = decodeComponent(*field);
     closeWindow(window);
-    return ok ? 3 : 0;
+    return ok ? CONTINUE : FAIL;
 }
 
-int PERDecoder::visitUnknownExtensions(SEQUENCE& value)
+Visitor::VisitSeqResult PERDecoder::visitUnknownExtensions(SEQUENCE& value)
 {
     SEQUENCE::BitMap const& extensions = value.extensionMap();
     for (unsigned i = value.info()->knownExtensions; i < extensions.size(); ++i) {
@@ -364,9 +360,9 @@ int PERDecoder::visitUnknownExtensions(SEQUENCE& value)
             continue;
         unsigned length = 0;
         if (decodeLength(0, UnboundedLength, length) != 0 || !skipOctets(length))
-            return 0;
+            return FAIL;
     }
-    return 1;
+    return STOP;
 }
 
 bool PERDecoder::do_visit(SEQUENCE_OF_Base& value)
@@ -379,9 +375,12 @@ bool PERDecoder::do_visit(SEQUENCE_OF_Base& value)
     // Elements are made one at a time as they are read, so that a count
     // that the input cannot back makes no more than one element.
     for (unsigned i = 0; i < count; ++i) {
-        if (i == value.size())
+        if (i == value.size()) {
+            if (value.info()->elementInfo == nullptr)
+                return false;
             value.resize(i + 1);
-        AbstractData* element = i < value.size() ? value[i] : nullptr;
+        }
+        AbstractData* element = value.elementAt(i);
         if (element == nullptr || !decodeComponent(*element)) {
             value.resize(i);
             return false;
@@ -410,7 +409,7 @@ bool PERDecoder::do_visit(OpenData& value)
     std::vector<char> buffer(length);
     if (decodeBlock(buffer.data(), length) != length)
         return false;
-    value.grabBuffer(buffer);
+    value.make_buf().swap(buffer);
     return true;
 }
 
@@ -418,10 +417,10 @@ bool PERDecoder::do_revisit(OpenData& value)
 {
     if (!value.has_buf() || !value.has_data())
         return false;
-    std::vector<char> const& buffer = value.get_buf();
+    std::vector<char> const& buffer = *value.get_buf();
     PERDecoder nested(env_, buffer.data(), buffer.data() + buffer.size(), true);
     nested.depth_ = depth_;
-    return nested.decodeComponent(value.get_data());
+    return nested.decodeComponent(*value.get_data());
 }
 
 bool PERDecoder::do_visit(TypeConstrainedOpenData& value)
@@ -429,7 +428,7 @@ bool PERDecoder::do_visit(TypeConstrainedOpenData& value)
     Window window{};
     if (!openOpenType(window))
         return false;
-    bool const ok = value.has_data() && decodeComponent(value.get_data());
+    bool const ok = value.has_data() && decodeComponent(*value.get_data());
     closeWindow(window);
     return ok;
 }

@@ -7,22 +7,14 @@
 namespace ASN1 {
 
 class CoderEnv;
-
-// The largest element count of a SEQUENCE OF or SET OF, and the largest
-// count of extension-addition bits of one SEQUENCE, that a decode accepts.
-extern int MaximumArraySize;
-// The largest length of an OCTET STRING (octets), BIT STRING (bits),
-// character string or BMPString (characters) that a decode accepts.
-extern int MaximumStringSize;
-// The deepest nesting of components a decode accepts; it bounds the stack
-// that a recursive type can make a received frame use.
-extern int MaximumNestingDepth;
+class ConstrainedObject;
 
 // Fills a value tree from its PER encoding (ALIGNED or UNALIGNED), creating
 // components through their type-information records; what it creates
 // belongs to the tree. It never reads outside the input it is given, and
 // every open type is read inside its own window, so a component cannot run
-// past its open type. A decoder lives for one decode and does not own the
+// past its open type. The limits of Limits.h bound what one frame can make
+// it allocate and how deep it can make it recurse. A decoder lives for one decode and does not own the
 // input; the environment is only passed on to the deferred decode of an
 // open type's raw octets.
 class PERDecoder : public Visitor, public PERBitReader {
@@ -35,6 +27,7 @@ public:
     using PERBitReader::decodeConstrainedLength;
     int decodeConstrainedLength(ConstrainedObject const& object, unsigned& out);
 
+protected:
     bool do_visit(Null& value) override;
     bool do_visit(BOOLEAN& value) override;
     bool do_visit(INTEGER& value) override;
@@ -51,17 +44,19 @@ public:
     bool do_visit(TypeConstrainedOpenData& value) override;
     bool do_visit(GeneralizedTime& value) override;
 
-    int preVisitExtensionRoots(SEQUENCE& value) override;
-    int visitExtensionRoot(SEQUENCE& value, int index, int optionNumber) override;
-    int preVisitExtensions(SEQUENCE& value) override;
-    int visitKnownExtension(SEQUENCE& value, int index, int optionNumber) override;
-    int visitUnknownExtensions(SEQUENCE& value) override;
+    VisitSeqResult preVisitExtensionRoots(SEQUENCE& value) override;
+    VisitSeqResult visitExtensionRoot(SEQUENCE& value, int index, int optionNumber) override;
+    VisitSeqResult preVisitExtensions(SEQUENCE& value) override;
+    VisitSeqResult visitKnownExtension(SEQUENCE& value, int index, int optionNumber) override;
+    VisitSeqResult visitUnknownExtensions(SEQUENCE& value) override;
 
 private:
     // Decodes a component one nesting level down.
     bool decodeComponent(AbstractData& component);
     // Reads an open type's length and opens its window.
     bool openOpenType(Window& window);
+    // Reads the extension bit and the index and selects the alternative;
+    // `extension` tells whether an open type follows.
     bool decodeChoicePreamble(CHOICE& value, bool& extension);
 
     CoderEnv* env_;

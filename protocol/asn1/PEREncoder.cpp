@@ -1,8 +1,10 @@
 #include "protocol/asn1/PEREncoder.h"
 
+#include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/CountBits.h"
-#include "protocol/asn1/PERDecoder.h"
+#include "protocol/asn1/Limits.h"
 
+#include <cstring>
 #include <string>
 
 namespace ASN1 {
@@ -14,6 +16,11 @@ namespace {
 bool sizeTooLarge(std::size_t size)
 {
     return size > MaximumGeneralLength;
+}
+
+bool aboveArrayLimit(std::size_t count)
+{
+    return count > static_cast<std::size_t>(MaximumArraySize);
 }
 
 bool knownAdditionPresent(SEQUENCE const& value)
@@ -36,7 +43,7 @@ bool PEREncoder::encode(AbstractData const& value, bool aligned, std::vector<cha
     std::vector<char> octets;
     octets.reserve(256);
     PEREncoder encoder(octets, aligned);
-    if (!value.do_accept(encoder))
+    if (!value.accept(encoder))
         return false;
     out.insert(out.end(), octets.begin(), octets.end());
     return true;
@@ -45,7 +52,7 @@ bool PEREncoder::encode(AbstractData const& value, bool aligned, std::vector<cha
 bool PEREncoder::encodeConstraint(ConstrainedObject const& object, unsigned value)
 {
     auto const& info = *object.info();
-    switch (info.constraint) {
+    switch (info.type) {
     case 3: {
         bool const below = info.lowerLimit < 0 ? static_cast<int>(value) < info.lowerLimit
                                                : value < static_cast<unsigned>(info.lowerLimit);
@@ -65,7 +72,7 @@ bool PEREncoder::encodeConstrainedLength(ConstrainedObject const& object, unsign
     auto const& info = *object.info();
     if (sizeTooLarge(length))
         return false;
-    return PERBitWriter::encodeConstrainedLength(info.constraint, static_cast<unsigned>(info.lowerLimit),
+    return PERBitWriter::encodeConstrainedLength(info.type, static_cast<unsigned>(info.lowerLimit),
                                                  info.upperLimit, length);
 }
 
@@ -82,7 +89,7 @@ bool PEREncoder::encodeAnyType(AbstractData const* value)
     std::vector<char> contents;
     contents.reserve(256);
     PEREncoder nested(contents, true);
-    if (value != nullptr && !value->do_accept(nested))
+    if (value != nullptr && !value->accept(nested))
         return false;
     if (contents.empty())
         contents.push_back(0);
@@ -149,7 +156,7 @@ bool PEREncoder::do_visit(OBJECT_IDENTIFIER const& value)
 bool PEREncoder::do_visit(BIT_STRING const& value)
 {
     unsigned const bits = value.size();
-    std::vector<char> const& data = value.getData();
+    std::vector<char> const& data = value.bytes();
     unsigned const octets = (bits + 7) / 8;
     if (data.size() < octets || !encodeConstrainedLength(value, bits))
         return false;
@@ -196,7 +203,7 @@ bool PEREncoder::do_visit(AbstractString const& value)
     if (!encodeConstrainedLength(value, length))
         return false;
     bool const fitsInTwoOctets =
-        info.constraint != 0 && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
+        info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
     if (!fitsInTwoOctets && width == 8) {
         encodeBlock(value.data(), length);
         return true;
@@ -224,7 +231,7 @@ bool PEREncoder::do_visit(BMPString const& value)
     }
     if (!encodeConstrainedLength(value, static_cast<unsigned>(value.size())))
         return false;
-    bool const fitsInTwoOctets = info.constraint != 0 && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
+    bool const fitsInTwoOctets = info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
     if (aligned() && !fitsInTwoOctets)
         byteAlign();
     for (wchar_t c : value)
@@ -236,7 +243,7 @@ bool PEREncoder::do_visit(CHOICE const& value)
 {
     auto const& info = *value.info();
     int const selection = value.getSelection();
-    AbstractData const* alternative = value.getSelectionValue();
+    AbstractData const* alternative = value.getValue();
     unsigned const rootCount = info.numChoices;
     if (selection < 0 || alternative == nullptr || static_cast<unsigned>(selection) >= info.totalChoices)
         return false;
@@ -253,15 +260,15 @@ bool PEREncoder::do_visit(CHOICE const& value)
         return false;
     if (rootCount > 1 && !encodeUnsigned(index, 0, rootCount - 1))
         return false;
-    return alternative->do_accept(*this);
+    return alternative->accept(*this);
 }
 
 bool PEREncoder::do_visit(SEQUENCE_OF_Base const& value)
 {
     if (aboveArrayLimit(value.size()) || !encodeConstrainedLength(value, static_cast<unsigned>(value.size())))
         return false;
-    for (AbstractData const* element : value)
-        if (element == nullptr || !element->do_accept(*this))
+    for (AbstractData const* element : value.elements())
+        if (element == nullptr || !element->accept(*this))
             return false;
     return true;
 }
@@ -279,7 +286,7 @@ bool PEREncoder::preVisitExtensionRoots(SEQUENCE const& value)
 bool PEREncoder::visitExtensionRoot(SEQUENCE const& value, int index)
 {
     AbstractData const* field = value.getField(index);
-    return field != nullptr && field->do_accept(*this);
+    return field != nullptr && field->accept(*this);
 }
 
 bool PEREncoder::preVisitExtensions(SEQUENCE const& value)
@@ -314,8 +321,8 @@ bool PEREncoder::do_visit(OpenData const& value)
 {
     // Octets received for a value that was never decoded go out as they came.
     if (!value.has_data() && value.has_buf())
-        return encodeOpenTypeContents(value.get_buf());
-    return encodeAnyType(value.has_data() ? &value.get_data() : nullptr);
+        return encodeOpenTypeContents(*value.get_buf());
+    return encodeAnyType(value.get_data());
 }
 
 } // namespace ASN1

@@ -8,6 +8,8 @@
 
 namespace ASN1 {
 
+class ConstrainedObject;
+
 // Writes a value tree in PER (ALIGNED or UNALIGNED): exactly what
 // PERDecoder reads. It refuses what the peer could not read back: lengths
 // above 16383, lists above the decoder's element limit, a CHOICE without a
@@ -30,6 +32,7 @@ public:
     // Writes the value (null: nothing) as an open type.
     bool encodeAnyType(AbstractData const* value);
 
+protected:
     bool do_visit(Null const& value) override;
     bool do_visit(BOOLEAN const& value) override;
     bool do_visit(INTEGER const& value) override;
