@@ -20,7 +20,7 @@ out=build/fuzz
 mkdir -p "$out/obj" "$out/corpus" "$out/artifacts"
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -I.)
 objects=()
-for src in protocol/asn1/*.cpp fuzz/per_fuzz_check.cpp fuzz/per_decode_fuzz.cpp; do
+for src in protocol/asn1/*.cpp fuzz/per_fuzz_types.cpp fuzz/per_fuzz_check.cpp fuzz/per_decode_fuzz.cpp; do
   obj=$out/obj/$(echo "$src" | tr / _).o
   if [[ ! -e $obj || $src -nt $obj || -n $(find protocol/asn1 fuzz -name '*.h' -newer "$obj" -print -quit) ]]; then
     "$cxx" "${flags[@]}" -c "$src" -o "$obj"

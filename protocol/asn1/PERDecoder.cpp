@@ -257,7 +257,7 @@ bool PERDecoder::decodeChoicePreamble(CHOICE& value, bool& extension)
         if (!decodeSmallUnsigned(offset))
             return false;
         if (offset >= totalCount - rootCount) { // not known to this schema
-            value.setSelection(-2, nullptr);
+            value.setSelection(CHOICE::unknownSelection, nullptr);
             return true;
         }
         index = rootCount + offset;

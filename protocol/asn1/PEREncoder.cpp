@@ -51,16 +51,16 @@ bool PEREncoder::encode(AbstractData const& value, bool aligned, std::vector<cha
 
 bool PEREncoder::encodeConstraint(ConstrainedObject const& object, unsigned value)
 {
-    auto const& info = *object.info();
-    switch (info.type) {
-    case 3: {
-        bool const below = info.lowerLimit < 0 ? static_cast<int>(value) < info.lowerLimit
-                                               : value < static_cast<unsigned>(info.lowerLimit);
-        bool const outside = value > info.upperLimit || below;
+    switch (object.constraintType()) {
+    case ExtendableConstraint: {
+        // Compared as signed numbers when the range starts below 0: -5..-1
+        // holds no positive number, whatever -1 reads as unsigned.
+        int const v = static_cast<int>(value);
+        bool const outside = object.belowLowerBound(v) || object.aboveUpperBound(v);
         encodeSingleBit(outside);
         return outside;
     }
-    case 2:
+    case FixedConstraint:
         return false;
     default:
         return true;
