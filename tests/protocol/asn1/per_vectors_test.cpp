@@ -412,3 +412,233 @@ TEST(PERVectors, CoderEnvironmentRunsRuleTwoAlignedAndRuleThreeUnaligned)
         EXPECT_EQ(0, value->compare(*back));
     }
 }
+
+namespace {
+
+// Broken ::= SEQUENCE { a OPTIONAL, ..., b }: neither field has a type.
+AbstractData::InfoType const* const brokenFields[] = {nullptr, nullptr};
+int const brokenIds[] = {0, 1};
+SEQUENCE::InfoType const Broken = {{&createAs<SEQUENCE>, 16}, true, brokenFields, brokenIds, 1, 1, 1, nullptr, nullptr, nullptr};
+
+OCTET_STRING::InfoType const& Big = Octets<FixedConstraint, 0, 20000>;
+
+struct Input {
+    char const* what;
+    AbstractData::InfoType const& type;
+    std::vector<char> wire;
+};
+
+std::vector<char> listOf(unsigned count)
+{
+    std::vector<char> wire = count < 128 ? bytes({int(count)}) : bytes({0x80, int(count)});
+    for (unsigned i = 0; i < count; ++i)
+        wire = concat(wire, bytes({0x01, 0x05}));
+    return wire;
+}
+
+std::vector<Input> const refused = {
+    {"an unconstrained INTEGER of zero octets", INTEGER::theInfo, bytes({0x00})},
+    {"an unconstrained INTEGER of five octets", INTEGER::theInfo, bytes({0x05, 1, 2, 3, 4, 5})},
+    {"a two-octet length without its second octet", OCTET_STRING::theInfo, bytes({0x80})},
+    {"a fragmented length", OCTET_STRING::theInfo, bytes({0xC0, 0x01})},
+    {"an OCTET STRING shorter than its length", OCTET_STRING::theInfo, bytes({0x03, 0x01, 0x02})},
+    {"a BIT STRING longer than the bits left", BIT_STRING::theInfo, bytes({0x10, 0xFF})},
+    {"a NumericString index beyond its 11 characters", NumericString::theInfo, bytes({0x01, 0xF0})},
+    {"an IA5String block cut short", IA5String::theInfo, bytes({0x03, 0x61, 0x62})},
+    {"OBJECT IDENTIFIER contents past the end", OBJECT_IDENTIFIER::theInfo, bytes({0x06, 0x2A, 0x86})},
+    {"a CHOICE extension longer than what is left", Alt, bytes({0x80, 0x05, 0x80})},
+    {"a known addition longer than what is left", Number, bytes({0xA1, 0x01, 0x05, 0xC0})},
+    {"an unknown addition longer than what is left", Later, bytes({0xB0, 0x54, 0x01, 0x80, 0x03, 0xAA, 0xBB})},
+    {"a type-constrained open type longer than what is left", OpenSmall, bytes({0x05, 0xA0})},
+    {"a value running past its open type (16 bits in one octet)", OpenWord, bytes({0x01, 0x00, 0x05})},
+    {"a BOOLEAN at the end of the input", BOOLEAN::theInfo, {}},
+    {"the extension bit of a SEQUENCE at the end", Number, {}},
+    {"the extension bit of an INTEGER at the end", Nibble, {}},
+    {"a size extension bit at the end", Octets<ExtendableConstraint, 3, 10>, {}},
+    {"a root CHOICE index 3 of 3 alternatives", Leaf, bytes({0xC0})},
+    {"129 list elements", IntList, listOf(129)},
+    {"129 extension bits: 1 011 1 | 01 80", Later, concat(bytes({0xB8, 0x01, 0x80}), filled(17, 0))},
+    {"an extension bit count that wraps to 0", Later, bytes({0xB8, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0x00})},
+    {"a string length of 16385", Big, concat(bytes({0x40, 0x01}), filled(16385, 0))},
+    {"a present field that has no type", Broken, bytes({0x40})},
+};
+
+std::vector<char> encodingOf(AbstractData const& value)
+{
+    std::vector<char> out;
+    EXPECT_TRUE(PEREncoder::encode(value, true, out));
+    return out;
+}
+
+// A chain of `depth` Nodes, each the next of the one before.
+std::unique_ptr<AbstractData> chain(int depth)
+{
+    std::unique_ptr<AbstractData> head(Node.create(&Node));
+    SEQUENCE* node = dynamic_cast<SEQUENCE*>(head.get());
+    for (int i = 1; i < depth; ++i) {
+        node->includeOptionalField(0, 1);
+        node = dynamic_cast<SEQUENCE*>(node->getField(1));
+    }
+    return head;
+}
+
+int elementsMade = 0;
+AbstractData* countedInteger(AbstractData::InfoType const* info)
+{
+    ++elementsMade;
+    return new INTEGER(static_cast<INTEGER::InfoType const*>(info));
+}
+INTEGER::InfoType const CountedInt = {{&countedInteger, 2}, Unconstrained, 0, 4294967295u};
+SEQUENCE_OF_Base::InfoType const CountedList = {
+    {{&createAs<SEQUENCE_OF_Base>, 16}, Unconstrained, 0, 4294967295u}, &CountedInt};
+
+} // namespace
+
+TEST(PERDecoder, RefusesInputItCannotReadWithinBoundsOrLimits)
+{
+    for (Input const& in : refused) {
+        std::unique_ptr<AbstractData> value(in.type.create(&in.type));
+        EXPECT_FALSE(decodes(*value, in.wire)) << in.what;
+    }
+}
+
+TEST(PERDecoder, StaysLenientWhereTheRulesAre)
+{
+    std::unique_ptr<AbstractData> v = make(Int<FixedConstraint, 0, 2>, nothing());
+    ASSERT_TRUE(decodes(*v, bytes({0xC0}))) << "2 bits can carry 3";
+    EXPECT_EQ(3, dynamic_cast<INTEGER&>(*v).getValue());
+
+    v = make(BOOLEAN::theInfo, nothing());
+    ASSERT_TRUE(decodes(*v, bytes({0x80, 0xFF, 0xFF}))) << "octets after the value are ignored";
+
+    v = make(Gappy, nothing());
+    ASSERT_TRUE(decodes(*v, bytes({0x78}))) << "0 1111: a root value above the maximum";
+    EXPECT_EQ(15, dynamic_cast<ENUMERATED&>(*v).getValue());
+
+    v = make(IntList, nothing());
+    EXPECT_TRUE(decodes(*v, listOf(128)));
+    EXPECT_EQ(128u, dynamic_cast<SEQUENCE_OF_Base&>(*v).size());
+
+    v = make(Later, nothing());
+    EXPECT_TRUE(decodes(*v, concat(bytes({0xB8, 0x01, 0x7F}), filled(16, 0)))) << "128 extension bits";
+}
+
+TEST(PERDecoder, SkipsExtensionsItDoesNotKnow)
+{
+    // 1 011 (a = 3), 3 bits follow (0 000010), map 101; b = true; an unknown
+    // addition of two octets that ends exactly at the end of the input.
+    std::unique_ptr<AbstractData> later = make(Later, nothing());
+    ASSERT_TRUE(decodes(*later, bytes({0xB0, 0x54, 0x01, 0x80, 0x02, 0xAA, 0xBB})));
+    std::unique_ptr<AbstractData> expected = make(Later, setFields({setInt(3), setBool(true)}));
+    EXPECT_EQ(0, expected->compare(*later));
+
+    // 1 0000010: the third extension alternative, which this schema lacks.
+    std::unique_ptr<AbstractData> alt = make(Alt, nothing());
+    ASSERT_TRUE(decodes(*alt, bytes({0x82, 0x02, 0xAA, 0xBB})));
+    EXPECT_EQ(CHOICE::unknownSelection, dynamic_cast<CHOICE&>(*alt).getSelection());
+
+    // An extension index of 0xFFFFFFFF does not wrap round to a root alternative.
+    ASSERT_TRUE(decodes(*alt, bytes({0xC0, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00})));
+    EXPECT_EQ(CHOICE::unknownSelection, dynamic_cast<CHOICE&>(*alt).getSelection());
+}
+
+TEST(PERDecoder, ExtensionBitZeroClearsAdditionsOfAnEarlierDecode)
+{
+    std::unique_ptr<AbstractData> number = make(Number, nothing());
+    ASSERT_TRUE(decodes(*number, bytes({0xA1, 0x01, 0x01, 0xC0})));
+    SEQUENCE& seq = dynamic_cast<SEQUENCE&>(*number);
+    EXPECT_TRUE(seq.hasOptionalField(0));
+    ASSERT_TRUE(decodes(*number, bytes({0x21})));
+    EXPECT_FALSE(seq.hasOptionalField(0));
+    EXPECT_EQ(hex(bytes({0x21})), hex(encodingOf(*number)));
+}
+
+TEST(PERDecoder, NeverLeavesAFieldPresentThatCouldNotBeMade)
+{
+    std::unique_ptr<AbstractData> value = make(Broken, nothing());
+    SEQUENCE& seq = dynamic_cast<SEQUENCE&>(*value);
+    EXPECT_FALSE(decodes(*value, bytes({0x40})));
+    EXPECT_FALSE(seq.hasOptionalField(0));
+    // 1 0 0000000 1: the addition b is present; skipped by its length.
+    EXPECT_TRUE(decodes(*value, bytes({0x80, 0x40, 0x01, 0x55})));
+    EXPECT_FALSE(seq.hasOptionalField(1));
+}
+
+TEST(PERDecoder, CapsTheNestingDepth)
+{
+    std::unique_ptr<AbstractData> shallow = chain(30);
+    std::unique_ptr<AbstractData> back(Node.create(&Node));
+    EXPECT_TRUE(decodes(*back, encodingOf(*shallow)));
+    EXPECT_EQ(0, shallow->compare(*back));
+    std::unique_ptr<AbstractData> deep = chain(200);
+    std::unique_ptr<AbstractData> refused(Node.create(&Node));
+    EXPECT_FALSE(decodes(*refused, encodingOf(*deep)));
+}
+
+TEST(PERDecoder, MakesListElementsOnlyAsItReadsThem)
+{
+    // a count of 100 followed by a single element
+    std::unique_ptr<AbstractData> list = make(CountedList, nothing());
+    elementsMade = 0;
+    EXPECT_FALSE(decodes(*list, bytes({0x64, 0x01, 0x05})));
+    EXPECT_EQ(2, elementsMade);
+    EXPECT_EQ(1u, dynamic_cast<SEQUENCE_OF_Base&>(*list).size()) << "the element that failed is removed";
+}
+
+namespace {
+
+struct Refusal {
+    char const* what;
+    AbstractData::InfoType const& type;
+    Filler value;
+};
+
+std::vector<Refusal> const unwritable = {
+    {"16384 octets: the general length stops at 16383", OCTET_STRING::theInfo, setOctets(filled(16384, 0))},
+    {"16384 characters", IA5String::theInfo, setText(std::string(16384, 'a'))},
+    {"16384 bits", BIT_STRING::theInfo, setBits(std::string(16384, '0'))},
+    {"129 list elements", IntList, setList(std::vector<Filler>(129, setInt(1)))},
+    {"a CHOICE without selection", Leaf, nothing()},
+    {"a CHOICE with an unknown selection", Alt,
+     [](AbstractData& v) { dynamic_cast<CHOICE&>(v).setSelection(CHOICE::unknownSelection, nullptr); }},
+    {"a root CHOICE selection beyond its alternatives", Leaf,
+     [](AbstractData& v) { dynamic_cast<CHOICE&>(v).setSelection(5, new BOOLEAN()); }},
+    {"an ENUMERATED above its maximum", Abc, setEnum(3)},
+    {"a negative ENUMERATED", Abc, setEnum(-1)},
+    {"-128..127 holding 128", Byte, setInt(128)},
+    {"0..1023 holding 1024", Slot, setInt(1024)},
+    {"an IA5String character above 127", IA5String::theInfo, setText("a\xC8")},
+    {"a NumericString letter", NumericString::theInfo, setText("1a")},
+    {"SIZE(1..64) empty", Ia5<FixedConstraint, 1, 64>, setText("")},
+    {"SIZE(1..64) with 65 characters", Ia5<FixedConstraint, 1, 64>, setText(std::string(65, 'a'))},
+    {"SIZE(1) BMPString with two characters", OneBmp, setWide(L"ab")},
+    {"OBJECT IDENTIFIER contents above 255 octets", OBJECT_IDENTIFIER::theInfo,
+     setOid(std::vector<unsigned>(60, 0xFFFFFFFFu))},
+    {"a failing component fails the whole", Options, setFields({Filler(), setInt(4096)})},
+};
+
+} // namespace
+
+TEST(PEREncoder, RefusesWhatThePeerCouldNotReadAndDeliversNothing)
+{
+    for (Refusal const& r : unwritable) {
+        std::unique_ptr<AbstractData> value = make(r.type, r.value);
+        CoderEnv env(CoderEnv::per_Aligned);
+        std::vector<char> out(1, 'x');
+        EXPECT_FALSE(encode(*value, &env, std::back_inserter(out))) << r.what;
+        EXPECT_EQ(1u, out.size()) << r.what;
+    }
+}
+
+TEST(PEREncoder, WritesOnlyTheExtensionBitsTheTypeKnows)
+{
+    // Later with b and a third, unknown addition marked: 1 011, small 0, map 1, open type 01 80
+    std::unique_ptr<AbstractData> later = make(Later, setFields({setInt(3), setBool(true)}));
+    SEQUENCE& seq = dynamic_cast<SEQUENCE&>(*later);
+    seq.extensionMap().resize(3);
+    seq.extensionMap().set(2);
+    EXPECT_EQ(hex(bytes({0xB0, 0x10, 0x01, 0x80})), hex(encodingOf(*later)));
+    // Only the unknown one marked: the extension bit is 0 (0 011).
+    seq.removeOptionalField(0);
+    EXPECT_EQ(hex(bytes({0x30})), hex(encodingOf(*later)));
+}
