@@ -31,5 +31,7 @@ done
 
 workers=()
 if ((jobs > 1)); then workers=(-jobs="$jobs" -workers="$jobs"); fi
-exec "$out/per_decode_fuzz" "${workers[@]}" -max_total_time="$seconds" -max_len=4096 \
-  -artifact_prefix="$out/artifacts/" "$@" "$out/corpus" fuzz/corpus/per
+seeds=$PWD/fuzz/corpus/per
+cd "$out" # parallel jobs write their fuzz-N.log files here
+exec ./per_decode_fuzz "${workers[@]}" -max_total_time="$seconds" -max_len=4096 \
+  -artifact_prefix=artifacts/ "$@" corpus "$seeds"

@@ -63,6 +63,11 @@ template <auto T>
 SEQUENCE::InfoType const Pair = {
     {&createAs<SEQUENCE>, 16}, false, pairFields<T>, pairIds, 2, 0, 0, nullptr, nullptr, nullptr};
 
+// BitsThenFlag ::= SEQUENCE { bits BIT STRING (SIZE(20)), flag BOOLEAN }
+AbstractData::InfoType const* const bitsThenFlagFields[] = {&Bits<FixedConstraint, 20, 20>, &BOOLEAN::theInfo};
+SEQUENCE::InfoType const BitsThenFlag = {
+    {&createAs<SEQUENCE>, 16}, false, bitsThenFlagFields, pairIds, 2, 0, 0, nullptr, nullptr, nullptr};
+
 // Number ::= SEQUENCE { type ENUMERATED (0..7), plan INTEGER (0..15), ..., screening ENUMERATED (0..3) }
 AbstractData::InfoType const* const numberFields[] = {&Eight, &Int<FixedConstraint, 0, 15>, &Abcd};
 int const numberIds[] = {-1, -1, 0};
@@ -291,6 +296,8 @@ std::vector<Vector> const vectors = {
      setPair(setBits("11111111111111111111")), A, bytes({0x80, 0xFF, 0xFF, 0xF0})},
     {"UNALIGNED SIZE(20) after a bit is not aligned", Pair<&Bits<FixedConstraint, 20, 20>>,
      setPair(setBits("11111111111111111111")), U, bytes({0xFF, 0xFF, 0xF8})},
+    {"SIZE(20) then a bit: the block fills whole octets (X.691: FF FF F8)", BitsThenFlag,
+     setFields({setBits("11111111111111111111"), setBool(true)}), A, bytes({0xFF, 0xFF, 0xF0, 0x80})},
     {"SIZE(1..16), 4 bits after a bit: 1 0011 1010, unaligned (X.691 aligns)", Pair<&Bits<FixedConstraint, 1, 16>>,
      setPair(setBits("1010")), A, bytes({0x9D, 0x00})},
 

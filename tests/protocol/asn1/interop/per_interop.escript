@@ -40,7 +40,8 @@ main(["check", Dir]) ->
                               Other -> fail({T, Hex}, V, Other)
                           end,
                           Again = hex(encode(T, V)),
-                          Again =:= Hex orelse fail({re_encode, T}, Hex, Again)
+                          %% Knowing more additions, this side writes a longer extension map.
+                          Again =:= Hex orelse T =:= 'Later' orelse fail({re_encode, T}, Hex, Again)
                   end, Encoded),
     io:format("erlang side: ~b decodings and ~b encodings agree~n", [length(Decoded), length(Encoded)]);
 main(_) ->
@@ -54,8 +55,20 @@ load_codec(Dir) ->
     {module, _} = code:load_file('PerInterop').
 
 fail(What, Expected, Got) ->
-    io:format(standard_error, "MISMATCH ~p~n expected: ~p~n got:      ~p~n", [What, Expected, Got]),
+    {Path, E, G} = difference([], Expected, Got),
+    io:format(standard_error, "MISMATCH ~p at element path ~w~n expected: ~p~n got:      ~p~n",
+              [What, lists:reverse(Path), E, G]),
     halt(1).
+
+%% The innermost differing parts of two terms and the path to them.
+difference(Path, A, B) when is_tuple(A), is_tuple(B), tuple_size(A) =:= tuple_size(B) ->
+    difference(Path, tuple_to_list(A), tuple_to_list(B));
+difference(Path, [X | Xs], [Y | Ys]) when length(Xs) =:= length(Ys) ->
+    case X =:= Y of
+        true -> difference([skip | Path], Xs, Ys);
+        false -> difference([length(Path) | Path], X, Y)
+    end;
+difference(Path, A, B) -> {Path, A, B}.
 
 encode(T, V) ->
     {ok, B} = 'PerInterop':encode(T, V),
@@ -113,8 +126,8 @@ gen('Shapes') ->
      octets(size()),
      octets(2),
      octets(4),
-     bits(size()),
      bits(12),
+     bits(size()),
      chars(lists:seq(0, 127)),
      [range(32, 126) || _ <- lists:seq(1, range(1, 64))],
      chars(" 0123456789"),
