@@ -1,7 +1,5 @@
 #include "runtime/Profile.h"
 
-#include "runtime/MuxTime.h"
-
 namespace Profile {
 
 Point* mRoot = nullptr;
@@ -21,36 +19,10 @@ Point::~Point()
     }
 }
 
-void Point::begin()
-{
-    start_ = Mux::microseconds();
-}
-
-void Point::end()
-{
-    sample(Mux::microseconds() - start_);
-}
-
-void Point::sample(uint32_t duration)
-{
-    if (first_) {
-        min_ = max_ = duration;
-        counter_ = 1;
-        first_ = false;
-    } else {
-        ++counter_;
-        if (duration < min_)
-            min_ = duration;
-        if (duration > max_)
-            max_ = duration;
-    }
-    current_ = duration;
-}
-
 void Point::put(std::ostream& out) const
 {
-    out << '[' << (name_ ? name_ : "") << "]: min=" << min_ << " max=" << max_
-        << " avg=" << current_ << " counter=" << counter_;
+    out << '[' << (name_ ? name_ : "") << "]: ";
+    measure_.put(out);
 }
 
 void dump(std::ostream& out)

@@ -7,7 +7,8 @@
 //
 //     static Profile::Point point("Tpkt_protocol::message");
 //     point.begin(); ... point.end();
-#include <cstdint>
+#include "runtime/Measure.h"
+
 #include <ostream>
 
 namespace Profile {
@@ -19,32 +20,20 @@ public:
     Point(Point const&) = delete;
     Point& operator=(Point const&) = delete;
 
-    // Starts a sample at Mux::microseconds().
-    void begin();
-    // Ends the sample started by begin() and records its duration.
-    void end();
-    // Records one duration.
-    void sample(uint32_t duration);
+    void begin() { measure_.begin(); }
+    void end() { measure_.end(); }
 
-    // "[name]: min=... max=... avg=... counter=..."; avg is the last sample.
+    // "[name]: " and the statistics line.
     void put(std::ostream& out) const;
 
     Point* next() const { return next_; }
     char const* name() const { return name_; }
-    uint32_t min() const { return min_; }
-    uint32_t max() const { return max_; }
-    uint32_t current() const { return current_; }
-    uint32_t counter() const { return counter_; }
+    Measure const& measure() const { return measure_; }
 
 private:
     Point* next_;
     char const* name_;
-    uint32_t min_ = 0;
-    uint32_t max_ = 0;
-    uint32_t current_ = 0;
-    bool first_ = true;
-    uint32_t start_ = 0;
-    uint32_t counter_ = 0;
+    Measure measure_;
 };
 
 // Head of the list of points, the most recently created first.

@@ -11,6 +11,7 @@
 #include "protocol/asn1/CoderEnv.h"
 #include "protocol/asn1/ConstrainedInteger.h"
 #include "protocol/asn1/Enumerated.h"
+#include "protocol/asn1/Limits.h"
 #include "protocol/asn1/GeneralizedTime.h"
 #include "protocol/asn1/Integer.h"
 #include "protocol/asn1/Null.h"
@@ -19,4 +20,5 @@
 #include "protocol/asn1/OpenData.h"
 #include "protocol/asn1/Sequence.h"
 #include "protocol/asn1/SequenceOf.h"
+#include "protocol/asn1/ValueNotation.h"
 #include "protocol/asn1/Visitor.h"

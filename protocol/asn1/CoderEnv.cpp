@@ -2,12 +2,16 @@
 
 #include "protocol/asn1/Coder.h"
 #include "protocol/asn1/PERCoder.h"
+#include "protocol/asn1/ValueNotationCoder.h"
 
 namespace ASN1 {
 
 Coder const* coderForRule(int rule)
 {
+    static ValueNotationCoder const valueNotation;
     switch (rule) {
+    case CoderEnv::avn:
+        return &valueNotation;
     case CoderEnv::per_Aligned:
         return &PERCoder::aligned;
     case CoderEnv::per_Unaligned:
