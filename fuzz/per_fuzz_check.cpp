@@ -1,5 +1,6 @@
 #include "fuzz/per_fuzz_check.h"
 
+#include "fuzz/hex_text.h"
 #include "fuzz/per_fuzz_types.h"
 #include "protocol/asn1/PERDecoder.h"
 #include "protocol/asn1/PEREncoder.h"
@@ -7,21 +8,6 @@
 #include <vector>
 
 namespace PerFuzz {
-
-namespace {
-
-std::string hex(std::vector<char> const& octets)
-{
-    static char const digits[] = "0123456789abcdef";
-    std::string out;
-    for (char c : octets) {
-        out += digits[static_cast<unsigned char>(c) >> 4];
-        out += digits[static_cast<unsigned char>(c) & 15];
-    }
-    return out;
-}
-
-} // namespace
 
 Outcome checkRoundTrip(std::uint8_t const* data, std::size_t size, std::string& report)
 {
@@ -38,16 +24,16 @@ Outcome checkRoundTrip(std::uint8_t const* data, std::size_t size, std::string& 
 
     ASN1::SEQUENCE again(&Fuzz_info);
     if (!ASN1::PERDecoder::decode(nullptr, encoding.data(), encoding.data() + encoding.size(), again, aligned)) {
-        report = "re-encoding does not decode: " + hex(encoding);
+        report = "re-encoding does not decode: " + hexText(encoding);
         return Outcome::Mismatch;
     }
     if (decoded.compare(again) != 0) {
-        report = "decoded again to another value: " + hex(encoding);
+        report = "decoded again to another value: " + hexText(encoding);
         return Outcome::Mismatch;
     }
     std::vector<char> second;
     if (!ASN1::PEREncoder::encode(again, aligned, second) || second != encoding) {
-        report = "second encoding differs: " + hex(encoding) + " then " + hex(second);
+        report = "second encoding differs: " + hexText(encoding) + " then " + hexText(second);
         return Outcome::Mismatch;
     }
     return Outcome::RoundTripped;

@@ -239,7 +239,7 @@ bool PERDecoder::do_visit(BMPString& value)
     return true;
 }
 
-bool PERDecoder::decodeChoicePreamble(CHOICE& value, bool& extension)
+bool PERDecoder::decodeChoicePreamle(CHOICE& value, bool& extension)
 {
     auto const& info = *value.info();
     unsigned const rootCount = info.numChoices;
@@ -275,7 +275,7 @@ bool PERDecoder::decodeChoicePreamble(CHOICE& value, bool& extension)
 bool PERDecoder::do_visit(CHOICE& value)
 {
     bool extension = false;
-    if (!decodeChoicePreamble(value, extension))
+    if (!decodeChoicePreamle(value, extension))
         return false;
     if (!extension)
         return decodeComponent(*value.getValue());

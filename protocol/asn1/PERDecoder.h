@@ -57,7 +57,7 @@ private:
     bool openOpenType(Window& window);
     // Reads the extension bit and the index and selects the alternative;
     // `extension` tells whether an open type follows.
-    bool decodeChoicePreamble(CHOICE& value, bool& extension);
+    bool decodeChoicePreamle(CHOICE& value, bool& extension);
 
     CoderEnv* env_;
     int depth_;

@@ -1,5 +1,6 @@
 // Bit-level PER fields, written and read back. Every expected octet string
 // is derived by hand from the coding rules; the derivation stands beside it.
+#include "fuzz/hex_text.h"
 #include "protocol/asn1/CountBits.h"
 #include "protocol/asn1/PERBitReader.h"
 #include "protocol/asn1/PERBitWriter.h"
@@ -13,26 +14,8 @@ using namespace ASN1;
 
 namespace {
 
-std::vector<char> bytes(std::initializer_list<int> values)
-{
-    std::vector<char> out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
-
-std::string hex(std::vector<char> const& data)
-{
-    static char const digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : data) {
-        unsigned char const u = static_cast<unsigned char>(c);
-        out += digits[u >> 4];
-        out += digits[u & 15];
-        out += ' ';
-    }
-    return out;
-}
+std::vector<char> bytes(std::initializer_list<int> values) { return PerFuzz::octetsOf(values); }
+std::string hex(std::vector<char> const& data) { return PerFuzz::hexText(data, " "); }
 
 enum class Op { Bit, Field, Unsigned, Small, Length, SizeLength, Align };
 

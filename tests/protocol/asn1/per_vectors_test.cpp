@@ -2,6 +2,7 @@
 // Each expected encoding is derived by hand from the coding rules; the
 // derivation is written beside it (bits grouped by field, "|" marks an
 // alignment). Where the coding departs from X.691 the row says so.
+#include "fuzz/hex_text.h"
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/PERDecoder.h"
 #include "protocol/asn1/PEREncoder.h"
@@ -183,25 +184,8 @@ std::unique_ptr<AbstractData> make(AbstractData::InfoType const& info, Filler co
     return value;
 }
 
-std::vector<char> bytes(std::initializer_list<int> values)
-{
-    std::vector<char> out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
-
-std::string hex(std::vector<char> const& data)
-{
-    static char const digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : data) {
-        out += digits[static_cast<unsigned char>(c) >> 4];
-        out += digits[static_cast<unsigned char>(c) & 15];
-        out += ' ';
-    }
-    return out;
-}
+std::vector<char> bytes(std::initializer_list<int> values) { return PerFuzz::octetsOf(values); }
+std::string hex(std::vector<char> const& data) { return PerFuzz::hexText(data, " "); }
 
 bool decodes(AbstractData& value, std::vector<char> const& wire, bool aligned = true)
 {

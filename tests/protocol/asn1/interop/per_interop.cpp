@@ -7,6 +7,7 @@
 //      random values of its own and writes them with their terms;
 //   3. per_interop.escript check: Erlang compares the decoded terms with
 //      what it sent, and decodes and re-encodes this program's encodings.
+#include "fuzz/hex_text.h"
 #include "fuzz/per_random_value.h"
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/PERDecoder.h"
@@ -138,22 +139,8 @@ protected:
         out_ << ">>";
         return true;
     }
-    bool do_visit(OCTET_STRING const& v) override
-    {
-        out_ << "<<";
-        for (std::size_t i = 0; i < v.size(); ++i)
-            out_ << (i ? "," : "") << static_cast<unsigned>(static_cast<unsigned char>(v[i]));
-        out_ << ">>";
-        return true;
-    }
-    bool do_visit(AbstractString const& v) override
-    {
-        out_ << "[";
-        for (std::size_t i = 0; i < v.size(); ++i)
-            out_ << (i ? "," : "") << static_cast<unsigned>(static_cast<unsigned char>(v[i]));
-        out_ << "]";
-        return true;
-    }
+    bool do_visit(OCTET_STRING const& v) override { return codes(v, "<<", ">>"); }
+    bool do_visit(AbstractString const& v) override { return codes(v, "[", "]"); }
     bool do_visit(BMPString const& v) override
     {
         out_ << "[";
@@ -168,15 +155,7 @@ protected:
         out_ << "]";
         return true;
     }
-    bool do_visit(GeneralizedTime const& v) override
-    {
-        std::string const text = v.get();
-        out_ << "[";
-        for (std::size_t i = 0; i < text.size(); ++i)
-            out_ << (i ? "," : "") << static_cast<unsigned>(static_cast<unsigned char>(text[i]));
-        out_ << "]";
-        return true;
-    }
+    bool do_visit(GeneralizedTime const& v) override { return codes(v.get(), "[", "]"); }
     bool do_visit(CHOICE const& v) override
     {
         if (v.getSelectionName() == nullptr || v.getValue() == nullptr)
@@ -224,19 +203,19 @@ protected:
     bool visitKnownExtension(SEQUENCE const&, int) override { return true; }
 
 private:
+    // The octets or 8-bit characters of a string as numbers.
+    template <class Chars>
+    bool codes(Chars const& chars, char const* open, char const* close)
+    {
+        out_ << open;
+        for (std::size_t i = 0; i < chars.size(); ++i)
+            out_ << (i ? "," : "") << static_cast<unsigned>(static_cast<unsigned char>(chars[i]));
+        out_ << close;
+        return true;
+    }
+
     std::ostream& out_;
 };
-
-std::string hex(std::vector<char> const& octets)
-{
-    static char const digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : octets) {
-        out += digits[static_cast<unsigned char>(c) >> 4];
-        out += digits[static_cast<unsigned char>(c) & 15];
-    }
-    return out;
-}
 
 std::vector<char> unhex(std::string const& text)
 {
@@ -293,7 +272,7 @@ TEST(PERInterop, AgreesWithErlangInBothDirections)
         std::vector<char> again;
         ASSERT_TRUE(PEREncoder::encode(*value, true, again)) << name << " " << octets;
         if (type->knowsAll) {
-            EXPECT_EQ(octets, hex(again)) << name;
+            EXPECT_EQ(octets, PerFuzz::hexText(again)) << name;
         }
         decodedTerms << "{'" << name << "'," << termOf(*value) << "}.\n";
         ++count;
@@ -312,7 +291,7 @@ TEST(PERInterop, AgreesWithErlangInBothDirections)
             PerFuzz::fillRandom(*value, random, options);
             std::vector<char> wire;
             ASSERT_TRUE(PEREncoder::encode(*value, true, wire)) << type.name;
-            encoded << "{'" << type.name << "',\"" << hex(wire) << "\"," << termOf(*value) << "}.\n";
+            encoded << "{'" << type.name << "',\"" << PerFuzz::hexText(wire) << "\"," << termOf(*value) << "}.\n";
         }
     }
     encoded.close();
