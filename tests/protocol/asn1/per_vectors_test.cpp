@@ -633,3 +633,20 @@ TEST(PEREncoder, WritesOnlyTheExtensionBitsTheTypeKnows)
     seq.removeOptionalField(0);
     EXPECT_EQ(hex(bytes({0x30})), hex(encodingOf(*later)));
 }
+
+TEST(PERDecoder, DecodesAnOpenTypeLaterFromItsRawOctets)
+{
+    // OpenData keeps the octets; a later revisit decodes them as the type
+    // the receiver picks (here 0..7, 101 padded).
+    std::unique_ptr<AbstractData> value = make(OpenData::theInfo, nothing());
+    OpenData& open = dynamic_cast<OpenData&>(*value);
+    ASSERT_TRUE(decodes(open, bytes({0x01, 0xA0})));
+    ASSERT_TRUE(open.has_buf());
+    EXPECT_EQ(hex(bytes({0xA0})), hex(*open.get_buf()));
+
+    PERDecoder decoder(nullptr, nullptr, nullptr, true);
+    EXPECT_FALSE(decoder.revisit(open)) << "no contained value to decode into";
+    open.set_data(std::unique_ptr<AbstractData>(make(Int<FixedConstraint, 0, 7>, nothing())));
+    ASSERT_TRUE(decoder.revisit(open));
+    EXPECT_EQ(5, dynamic_cast<INTEGER&>(*open.get_data()).getValue());
+}
