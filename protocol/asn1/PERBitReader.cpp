@@ -167,7 +167,7 @@ int PERBitReader::decodeLength(unsigned lb, unsigned ub, unsigned& out)
 
 int PERBitReader::decodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned& out)
 {
-    if (kind == 3) {
+    if (kind == 3) { // a bit 1: the size lies outside lb..ub
         int const outside = decodeSingleBit();
         if (outside < 0)
             return -1;

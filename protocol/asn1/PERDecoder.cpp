@@ -74,9 +74,10 @@ bool PERDecoder::do_visit(BOOLEAN& value)
 bool PERDecoder::do_visit(INTEGER& value)
 {
     auto const& info = *value.info();
-    int const kind = info.type;
-    bool unconstrained = kind == 0 || kind == 1;
-    if (kind == 3) {
+    // A lower bound alone does not constrain the coding: the value itself
+    // follows in two's complement, as for no constraint.
+    bool unconstrained = info.type == Unconstrained || info.type == PartiallyConstrained;
+    if (info.type == ExtendableConstraint) {
         int const outside = decodeSingleBit();
         if (outside < 0)
             return false;
@@ -89,6 +90,7 @@ bool PERDecoder::do_visit(INTEGER& value)
         value.setValue(static_cast<int>(v));
         return true;
     }
+    // Zero octets would leave no sign bit to extend.
     unsigned octets = 0;
     if (decodeLength(0, UnboundedLength, octets) != 0 || octets == 0 || octets > 4)
         return false;
@@ -182,7 +184,7 @@ bool PERDecoder::do_visit(AbstractString& value)
         return false;
     unsigned const width = aligned() ? info.alignedBits : info.unalignedBits;
     bool const fitsInTwoOctets =
-        info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
+        info.type != Unconstrained && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
     if (!fitsInTwoOctets && width == 8) {
         if (length > octetsLeftAfterAlign()) {
             value.clear();
@@ -223,7 +225,7 @@ bool PERDecoder::do_visit(BMPString& value)
     if (decodeConstrainedLength(value, length) != 0 || aboveLimit(length, MaximumStringSize))
         return false;
     unsigned const width = aligned() ? info.alignedBits : info.unalignedBits;
-    bool const fitsInTwoOctets = info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
+    bool const fitsInTwoOctets = info.type != Unconstrained && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
     if (aligned() && !fitsInTwoOctets)
         byteAlign();
     if (static_cast<unsigned long long>(length) * width > getBitsLeft())

@@ -203,7 +203,7 @@ bool PEREncoder::do_visit(AbstractString const& value)
     if (!encodeConstrainedLength(value, length))
         return false;
     bool const fitsInTwoOctets =
-        info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
+        info.type != Unconstrained && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
     if (!fitsInTwoOctets && width == 8) {
         encodeBlock(value.data(), length);
         return true;
@@ -231,7 +231,7 @@ bool PEREncoder::do_visit(BMPString const& value)
     }
     if (!encodeConstrainedLength(value, static_cast<unsigned>(value.size())))
         return false;
-    bool const fitsInTwoOctets = info.type != 0 && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
+    bool const fitsInTwoOctets = info.type != Unconstrained && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
     if (aligned() && !fitsInTwoOctets)
         byteAlign();
     for (wchar_t c : value)
