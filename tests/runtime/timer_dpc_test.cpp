@@ -2,7 +2,7 @@
 #include "runtime/Multiplexer.h"
 #include "runtime/MuxTime.h"
 #include "runtime/TimerPoolPlugin.h"
-#include "runtime/TimerSpec.h"
+#include "runtime/PresetTimer.h"
 #include "runtime/loop_test_support.h"
 
 #include <gtest/gtest.h>
