@@ -5,12 +5,14 @@
 #include "RepresentativeValue.h"
 
 #include "protocol/schemas/TypeTable.h"
+#include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <iterator>
+#include <sstream>
 
 namespace {
 
@@ -147,13 +149,22 @@ TEST(SchemaCoding, EveryTypeRoundTripsARepresentativeValue)
     EXPECT_GT(codableTypes, 300u);
 }
 
-TEST(SchemaCoding, AMessageCarryingAStandInIsNeitherEncodedNorDecoded)
+TEST(SchemaCoding, AMessageCarryingAStandInIsNeitherCodedNorReadButStillLogs)
 {
     ZUZU::Message message;
     selectAs<ZUZU::Signal>(message.ref_pdu(), ZUZU::PDU::signal).select(ZUZU::Signal::rtpExt);
     Octets out;
     EXPECT_FALSE(encode(message, out));
     EXPECT_FALSE(encode(message, out, ASN1::CoderEnv::per_Unaligned));
+    EXPECT_FALSE(encode(message, out, ASN1::CoderEnv::avn));
+
+    std::ostringstream log;
+    log << message << " and on";
+    EXPECT_TRUE(log.good());
+    EXPECT_NE(std::string::npos, log.str().find("rtpExt : <value without notation>")) << log.str();
+    EXPECT_NE(std::string::npos, log.str().find("} and on")) << log.str();
+    ZUZU::Message read;
+    EXPECT_FALSE(read.setFromValueNotation("{ pdu signal : rtpExt : {} }"));
 
     // Signal 15 rtpExt followed by octets that the stand-in cannot take.
     for (Octets const& in : {Octets{'\x23', '\xC0'}, Octets{'\x23', '\xC0', '\x00', '\x00', '\x00', '\x00'}}) {
