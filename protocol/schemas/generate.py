@@ -5,10 +5,11 @@ Usage: generate.py SCHEMA_DIRECTORY OUTPUT_DIRECTORY
 
 For each module file MODULE.json it writes MODULE.h (the classes, one per
 type, in namespace MODULE) and MODULE.cpp (their type-information records and
-tables); TypeList.inc and AllTypes.cpp, the table of every type by
-qualified name behind Schemas::findType; and Descriptions.inc, the test suite's plain description of
-every type, taken straight from the schema files, against which the records
-are checked. A file is only rewritten when its content changes.
+tables); TypeList.inc and AllTypes.cpp, the table of every type by qualified
+name behind Schemas::findType; and Descriptions.inc, a plain description of
+every type taken straight from the schema files, against which the tests
+check the records. A file is only rewritten when its content changes, so
+that the build recompiles only what a schema change touches.
 
 The schema files are checked first (check_schemas.py), then what only the
 C++ side forbids: a member name that gives the same C++ name as a member of
@@ -60,7 +61,6 @@ SIMPLE_CLASSES = {
     "OBJECT IDENTIFIER": "ASN1::OBJECT_IDENTIFIER",
 }
 STRUCTURED_KINDS = ("SEQUENCE", "CHOICE", "ENUMERATED", check_schemas.UNAVAILABLE)
-TAGS = {"NULL": 5, "BOOLEAN": 1, "INTEGER": 2, "OCTET STRING": 4, "IA5String": 22, "OBJECT IDENTIFIER": 6}
 
 
 class GenerationError(Exception):
@@ -77,6 +77,18 @@ def field_record(definition, member):
     return "%s_%s_info" % (definition["name"], cxx_name(member["name"]))
 
 
+def member_objects(definition):
+    """The member objects of a type: fields, alternatives and additions, or an alias's own body."""
+    if definition["type"] not in STRUCTURED_KINDS:
+        return [definition]
+    return definition.get("fields", []) + definition.get("alternatives", []) + definition.get("additions", [])
+
+
+def size_constraint(lb, ub):
+    """The name of the struct that carries a list's size constraint."""
+    return "Size_%d_%d" % (lb, ub)
+
+
 def int_literal(value):
     """A C++ spelling of a signed 32-bit bound."""
     return "(-2147483647 - 1)" if value == -2**31 else str(value)
@@ -89,12 +101,11 @@ def c_string(text):
 class MemberType:
     """How a member is held in C++: its value class, its record, its setter."""
 
-    def __init__(self, cls, record, setter, own_record=None, constraint=None):
+    def __init__(self, cls, record, setter, own_record=None):
         self.cls = cls            # C++ class of the value
         self.record = record      # expression of the record's address
-        self.setter = setter      # "none", "null", "bool", "int", "unsigned", "string", "enum", "object"
+        self.setter = setter      # "null", "bool", "int", "unsigned", "string", "enum" or "object"
         self.own_record = own_record  # (name, definition text) of a record this member needs, or None
-        self.constraint = constraint  # (name, lb, ub) of a list size constraint struct, or None
 
 
 class Schema:
@@ -108,9 +119,6 @@ class Schema:
         self.problems = []
 
     # --- member types ----------------------------------------------------
-
-    def kind(self, qualified):
-        return self.types[qualified][1]["type"]
 
     def member_type(self, m, record_name):
         """The MemberType of a member object (or of an alias definition).
@@ -140,14 +148,11 @@ class Schema:
         if t in check_schemas.LIST_TYPES:
             element = self.element_class(m["of"])
             template = "ASN1::SEQUENCE_OF" if t == "SEQUENCE OF" else "ASN1::SET_OF"
-            constraint = None
             if "size" in m:
-                lb, ub = m["size"]
-                constraint = ("Size_%d_%d" % (lb, ub), lb, ub)
-                cls = "%s<%s, %s>" % (template, element, constraint[0])
+                cls = "%s<%s, %s>" % (template, element, size_constraint(*m["size"]))
             else:
                 cls = "%s<%s>" % (template, element)
-            return MemberType(cls, "&%s::theInfo" % cls, "object", constraint=constraint)
+            return MemberType(cls, "&%s::theInfo" % cls, "object")
         # A reference.
         module, definition = self.types[t]
         kind = definition["type"]
@@ -164,7 +169,7 @@ class Schema:
         module, definition = self.types[of]
         if definition["type"] not in STRUCTURED_KINDS:
             aliased = self.member_type(definition, alias_record(definition))
-            if aliased.own_record or "range" in definition:
+            if aliased.own_record:
                 raise GenerationError("%s: a list of the constrained alias %s cannot carry its constraint"
                                       % (of, of))
         return "%s::%s" % (module, definition["name"])
@@ -174,10 +179,7 @@ class Schema:
     @staticmethod
     def references(definition):
         refs = []
-        members = definition.get("fields", []) + definition.get("alternatives", []) + definition.get("additions", [])
-        if definition["type"] not in STRUCTURED_KINDS:
-            members = [definition]
-        for m in members:
+        for m in member_objects(definition):
             for key in ("type", "of"):
                 v = m.get(key)
                 if isinstance(v, str) and check_schemas.REFERENCE.match(v):
@@ -262,7 +264,7 @@ class Schema:
 # --- C++ emission --------------------------------------------------------
 
 
-def optional_members(definition):
+def sequence_members(definition):
     """(member, index, option number or -1) for every field, root then additions."""
     out, option, index = [], 0, 0
     for m in definition.get("fields", []):
@@ -302,12 +304,12 @@ def accessor_lines(schema, definition, m, index, option):
     return lines
 
 
-def header_class(schema, module, definition):
+def header_class(schema, definition):
     name = definition["name"]
     kind = definition["type"]
     out = []
     if kind == "SEQUENCE":
-        members = optional_members(definition)
+        members = sequence_members(definition)
         out.append("class %s : public ASN1::SEQUENCE {" % name)
         out.append("public:")
         options = [(m, o) for m, _, o in members if o >= 0]
@@ -374,13 +376,9 @@ def list_constraints(schema, module):
     """The size-constraint structs that the module's list members need, by name."""
     found = {}
     for definition in schema.modules[module]:
-        members = definition.get("fields", []) + definition.get("alternatives", []) + definition.get("additions", [])
-        if definition["type"] not in STRUCTURED_KINDS:
-            members = [definition]
-        for m in members:
+        for m in member_objects(definition):
             if m["type"] in check_schemas.LIST_TYPES and "size" in m:
-                lb, ub = m["size"]
-                found["Size_%d_%d" % (lb, ub)] = (lb, ub)
+                found[size_constraint(*m["size"])] = tuple(m["size"])
     return found
 
 
@@ -406,7 +404,7 @@ def generate_header(schema, module, source_name):
         out.append("};")
         out.append("")
     for definition in schema.ordered_types(module):
-        out += header_class(schema, module, definition)
+        out += header_class(schema, definition)
         out.append("")
     out.append("} // namespace %s" % module)
     return "\n".join(out) + "\n"
@@ -454,7 +452,7 @@ def generate_source(schema, module, source_name):
         kind = definition["type"]
         flag = "true" if definition.get("extensible") else "false"
         if kind == "SEQUENCE":
-            members = optional_members(definition)
+            members = sequence_members(definition)
             root = len(definition.get("fields", []))
             additions = len(definition.get("additions", []))
             optional = sum(1 for m in definition.get("fields", []) if m.get("optional") or "default" in m)

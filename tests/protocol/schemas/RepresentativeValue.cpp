@@ -3,8 +3,10 @@
 #include "protocol/schemas/OpaqueType.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <typeinfo>
 
 namespace SchemaTest {
 
@@ -95,6 +97,33 @@ void fillRepresentative(AbstractData& value)
     } else if (OBJECT_IDENTIFIER* oid = dynamic_cast<OBJECT_IDENTIFIER*>(&value)) {
         oid->arcs() = {1, 2, 840, 113549};
     }
+}
+
+std::string roundTripRepresentative(AbstractData::InfoType const* info)
+{
+    std::unique_ptr<AbstractData> value(info->create(info));
+    fillRepresentative(*value);
+    std::unique_ptr<AbstractData> copy = value->clone();
+    if (typeid(*copy) != typeid(*value) || copy->compare(*value) != 0)
+        return "the copy differs";
+    std::vector<char> octets;
+    if (!codable(info)) {
+        CoderEnv env(CoderEnv::per_Aligned);
+        return env.encode(*value, std::back_inserter(octets)) ? "a value carrying a stand-in was encoded" : "";
+    }
+    for (int rule : {CoderEnv::per_Aligned, CoderEnv::per_Unaligned, CoderEnv::avn}) {
+        std::string const variant = " (rule " + std::to_string(rule) + ")";
+        CoderEnv env(rule);
+        octets.clear();
+        if (!env.encode(*value, std::back_inserter(octets)))
+            return "encode failed" + variant;
+        std::unique_ptr<AbstractData> back(info->create(info));
+        if (!env.decode(octets.data(), octets.data() + octets.size(), *back, true))
+            return "decode failed" + variant + ": " + std::string(octets.begin(), octets.end());
+        if (back->compare(*value) != 0)
+            return "decoded value differs" + variant;
+    }
+    return "";
 }
 
 } // namespace SchemaTest

@@ -9,6 +9,8 @@
 // (absent fields, empty lists, another alternative) where the type allows.
 #include "protocol/asn1/ASN1.h"
 
+#include <string>
+
 namespace SchemaTest {
 
 // Whether some value of the type can be coded: false when every value has
@@ -17,5 +19,11 @@ bool codable(ASN1::AbstractData::InfoType const* info);
 
 // Fills value, a default value made through its record.
 void fillRepresentative(ASN1::AbstractData& value);
+
+// Makes a representative value of the type, copies it, encodes it in both
+// PER variants and in value notation and reads each back, comparing every
+// result with the value; a type that cannot be coded must fail to encode.
+// Returns what went wrong, or an empty text.
+std::string roundTripRepresentative(ASN1::AbstractData::InfoType const* info);
 
 } // namespace SchemaTest

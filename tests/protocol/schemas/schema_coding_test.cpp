@@ -1,7 +1,7 @@
 // The generated types on the wire and in value notation: hand-derived PER
-// encodings of control-link messages, a round trip of one representative
-// value of every type of every module in both PER variants and in value
-// notation, and the refusal of values that would carry a stand-in.
+// encodings of control-link messages, a copy and a round trip of one
+// representative value of every type of every module in both PER variants
+// and in value notation, and the refusal of values that carry a stand-in.
 #include "RepresentativeValue.h"
 
 #include "protocol/schemas/TypeTable.h"
@@ -127,24 +127,8 @@ TEST(SchemaCoding, EveryTypeRoundTripsARepresentativeValue)
     unsigned codableTypes = 0;
     for (unsigned i = 0; i < Schemas::typeCount; ++i) {
         Schemas::TypeEntry const& entry = Schemas::typeTable[i];
-        std::unique_ptr<ASN1::AbstractData> value(entry.info->create(entry.info));
-        SchemaTest::fillRepresentative(*value);
-        Octets out;
-        if (!SchemaTest::codable(entry.info)) {
-            EXPECT_FALSE(encode(*value, out)) << entry.name;
-            continue;
-        }
-        ++codableTypes;
-        for (int rule : {ASN1::CoderEnv::per_Aligned, ASN1::CoderEnv::per_Unaligned}) {
-            ASSERT_TRUE(encode(*value, out, rule)) << entry.name << " rule " << rule;
-            std::unique_ptr<ASN1::AbstractData> back(entry.info->create(entry.info));
-            ASSERT_TRUE(decode(out, *back, rule)) << entry.name << " rule " << rule << ": " << hex(out);
-            EXPECT_EQ(0, back->compare(*value)) << entry.name << " rule " << rule;
-        }
-        std::string text = value->asValueNotation();
-        std::unique_ptr<ASN1::AbstractData> read(entry.info->create(entry.info));
-        ASSERT_TRUE(read->setFromValueNotation(text)) << entry.name << ":\n" << text;
-        EXPECT_EQ(0, read->compare(*value)) << entry.name << ":\n" << text;
+        EXPECT_EQ("", SchemaTest::roundTripRepresentative(entry.info)) << entry.name;
+        codableTypes += SchemaTest::codable(entry.info);
     }
     EXPECT_GT(codableTypes, 300u);
 }
@@ -153,6 +137,9 @@ TEST(SchemaCoding, AMessageCarryingAStandInIsNeitherCodedNorReadButStillLogs)
 {
     ZUZU::Message message;
     selectAs<ZUZU::Signal>(message.ref_pdu(), ZUZU::PDU::signal).select(ZUZU::Signal::rtpExt);
+    ASSERT_NE(nullptr, dynamic_cast<TERM::RtpRadioRequest const*>(
+        static_cast<ZUZU::Signal const&>(*message.get_pdu().getValue()).getValue()));
+    EXPECT_EQ(0, ZUZU::Message(message).compare(message));
     Octets out;
     EXPECT_FALSE(encode(message, out));
     EXPECT_FALSE(encode(message, out, ASN1::CoderEnv::per_Unaligned));

@@ -43,6 +43,12 @@ TEST(SchemaGenerator, SampleRecordsMatchTheirSchemaTables)
     }
 }
 
+TEST(SchemaGenerator, EverySampleTypeRoundTripsARepresentativeValue)
+{
+    for (Schemas::TypeEntry const& entry : types)
+        EXPECT_EQ("", SchemaTest::roundTripRepresentative(entry.info)) << entry.name;
+}
+
 static_assert(SAMPLE::Top::e_low == 0 && SAMPLE::Top::e_pick == 4);
 static_assert(SAMPLE::Top::e_later == 5 && SAMPLE::Top::e_note == 6, "additions number on after the optional fields");
 static_assert(SAMPLE::Pick::by_label == 0 && SAMPLE::Pick::empty == 3);
@@ -71,11 +77,8 @@ TEST(SchemaGenerator, AccessorsOfEveryMemberKind)
     EXPECT_EQ(-128, top.get_id().getValue());
     EXPECT_EQ(-2147483647 - 1, top.get_low().getValue());
     EXPECT_EQ(std::string("\0\xff", 2), static_cast<std::string>(top.get_code()));
-    EXPECT_EQ(10u, top.get_count().getValue());
     EXPECT_EQ(SAMPLE::Level::high, top.get_level().getValue());
-    EXPECT_TRUE(top.get_later());
     EXPECT_EQ(4294967295u, top.get_items()[0].get_value().getValue());
-    EXPECT_EQ(1u, top.get_flags().size());
     EXPECT_EQ(-1, top.get_part().get_size_in_bits().getValue());
     for (unsigned option : {SAMPLE::Top::e_low, SAMPLE::Top::e_code, SAMPLE::Top::e_count, SAMPLE::Top::e_nothing,
                             SAMPLE::Top::e_later, SAMPLE::Top::e_note})
@@ -96,19 +99,6 @@ TEST(SchemaGenerator, AccessorsOfEveryMemberKind)
     EXPECT_NE(nullptr, dynamic_cast<SAMPLE::ItemAlias*>(pick.getValue()));
     ASSERT_TRUE(pick.select(SAMPLE::Pick::hidden));
     EXPECT_NE(nullptr, dynamic_cast<SAMPLE::Hidden*>(pick.getValue()));
-}
-
-TEST(SchemaGenerator, RepresentativeValuesAvoidStandInsWhereTheTypeAllows)
-{
-    EXPECT_TRUE(SchemaTest::codable(&SAMPLE::Top::theInfo));
-    EXPECT_TRUE(SchemaTest::codable(&SAMPLE::Pick::theInfo));
-    EXPECT_FALSE(SchemaTest::codable(&SAMPLE::Hidden::theInfo));
-    SAMPLE::Top top;
-    SchemaTest::fillRepresentative(top);
-    ASSERT_TRUE(top.hasOptionalField(SAMPLE::Top::e_pick));
-    EXPECT_EQ(SAMPLE::Pick::empty, top.get_pick().getSelection());
-    EXPECT_EQ(5u, top.get_label().size()) << "within the alias's size bounds";
-    EXPECT_EQ(2u, top.get_code().size());
 }
 
 } // namespace
