@@ -9,12 +9,13 @@
 // with a one-line reason on standard error and nothing on standard output.
 #include "protocol/asn1/ASN1.h"
 #include "protocol/schemas/TypeTable.h"
+#include "runtime/ExtBufInHex.h"
 
 #include <cctype>
-#include <cstdio>
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -67,13 +68,12 @@ bool parseHex(std::string const& text, std::vector<char>& octets, std::string& r
 
 std::string hexText(std::vector<char> const& octets)
 {
-    std::string text;
-    for (char c : octets) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, "%s%02X", text.empty() ? "" : " ", static_cast<unsigned char>(c));
-        text += byte;
-    }
-    return text;
+    std::ostringstream text;
+    text << ext::OutBufInHex(octets.data(), octets.size());
+    std::string line = text.str();
+    if (!line.empty())
+        line.pop_back(); // the blank after the last octet
+    return line;
 }
 
 } // namespace

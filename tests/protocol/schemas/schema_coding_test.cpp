@@ -7,10 +7,10 @@
 #include "protocol/schemas/TypeTable.h"
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
+#include "runtime/ExtBufInHex.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <iterator>
 #include <sstream>
 
@@ -20,13 +20,9 @@ typedef std::vector<char> Octets;
 
 std::string hex(Octets const& octets)
 {
-    std::string text;
-    for (char c : octets) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, "%s%02X", text.empty() ? "" : " ", static_cast<unsigned char>(c));
-        text += byte;
-    }
-    return text;
+    std::ostringstream text;
+    text << ext::OutBufInHex(octets.data(), octets.size());
+    return text.str().substr(0, text.str().empty() ? 0 : text.str().size() - 1);
 }
 
 bool encode(ASN1::AbstractData const& value, Octets& out, int rule = ASN1::CoderEnv::per_Aligned)
