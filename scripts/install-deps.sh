@@ -7,6 +7,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libboost-dev libloki-dev
   g++-powerpc-linux-gnu qemu-user
+  erlang-base erlang-asn1
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -36,6 +36,10 @@ bool AVNEncoder::print(AbstractData const& value)
     ++depth_;
     bool result = value.accept(*this);
     --depth_;
+    // A value that refuses every visitor (the stand-in of a schema type whose
+    // members are unknown) has no text; the stream is still good then.
+    if (!result && strm_->good())
+        return placeholder("<value without notation>");
     return result;
 }
 

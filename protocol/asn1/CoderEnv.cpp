@@ -1,6 +1,7 @@
 #include "protocol/asn1/CoderEnv.h"
 
 #include "protocol/asn1/Coder.h"
+#include "protocol/asn1/PERCoder.h"
 #include "protocol/asn1/ValueNotationCoder.h"
 
 namespace ASN1 {
@@ -11,8 +12,12 @@ Coder const* coderForRule(int rule)
     switch (rule) {
     case CoderEnv::avn:
         return &valueNotation;
+    case CoderEnv::per_Aligned:
+        return &PERCoder::aligned;
+    case CoderEnv::per_Unaligned:
+        return &PERCoder::unaligned;
     default:
-        // BER and PER are not part of this program yet.
+        // BER is not part of this program yet.
         return nullptr;
     }
 }

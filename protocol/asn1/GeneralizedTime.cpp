@@ -103,7 +103,9 @@ bool GeneralizedTime::set(char const* text)
         utc_ = true;
     } else if (length >= 5) {
         char const* offset = text + length - 5;
-        if ((offset[0] == '+' || offset[0] == '-') && digitsAt(offset + 1, 4)) {
+        // An offset is hhmm with mm below 60; anything else is not one, so
+        // that every offset taken prints back as it was read.
+        if ((offset[0] == '+' || offset[0] == '-') && digitsAt(offset + 1, 4) && offset[3] < '6') {
             int minutes = ((offset[1] - '0') * 10 + (offset[2] - '0')) * 60 + (offset[3] - '0') * 10 + (offset[4] - '0');
             mindiff_ = offset[0] == '-' ? -minutes : minutes;
         }

@@ -1,0 +1,29 @@
+#ifndef PROTOCOL_ASN1_COUNTBITS_H
+#define PROTOCOL_ASN1_COUNTBITS_H
+
+// Bit-width helpers shared by the PER reader and writer.
+
+namespace ASN1 {
+
+// Number of bits of a field that carries `n` different values: 0 for 1, the
+// smallest k with 2^k >= n otherwise, and 32 for 0, the size of the whole
+// 32-bit range, which wraps to 0.
+inline unsigned CountBits(unsigned n)
+{
+    if (n == 0)
+        return 32;
+    unsigned bits = 0;
+    while (bits < 32 && (1ULL << bits) < n)
+        ++bits;
+    return bits;
+}
+
+// The upper bound that stands for a length without upper bound.
+constexpr unsigned UnboundedLength = 0x7FFFFFFF;
+
+// The largest length the general length form carries (no fragmentation).
+constexpr unsigned MaximumGeneralLength = 16383;
+
+} // namespace ASN1
+
+#endif

@@ -1,0 +1,234 @@
+#include "protocol/asn1/PERBitReader.h"
+
+#include "protocol/asn1/CountBits.h"
+
+#include <cstring>
+
+namespace ASN1 {
+
+PERBitReader::PERBitReader(char const* first, char const* last, bool aligned)
+    : current_(reinterpret_cast<unsigned char const*>(first)),
+      end_(reinterpret_cast<unsigned char const*>(last < first ? first : last)),
+      bitsLeft_(8),
+      aligned_(aligned)
+{
+}
+
+// Written so that no product or sum can overflow on a 32-bit size_t.
+bool PERBitReader::hasBits(unsigned count) const
+{
+    if (count == 0)
+        return true;
+    std::size_t const octets = static_cast<std::size_t>(end_ - current_);
+    if (octets == 0)
+        return false;
+    if (count <= bitsLeft_)
+        return true;
+    return (count - bitsLeft_ + 7) / 8 <= octets - 1;
+}
+
+// The caller has checked hasBits(count) and count <= 32.
+unsigned PERBitReader::readBits(unsigned count)
+{
+    unsigned value = 0;
+    while (count > 0) {
+        unsigned const take = count < bitsLeft_ ? count : bitsLeft_;
+        unsigned const shift = bitsLeft_ - take;
+        unsigned const bits = (static_cast<unsigned>(*current_) >> shift) & ((1u << take) - 1);
+        value = static_cast<unsigned>((static_cast<unsigned long long>(value) << take) | bits);
+        count -= take;
+        bitsLeft_ -= take;
+        if (bitsLeft_ == 0) {
+            ++current_;
+            bitsLeft_ = 8;
+        }
+    }
+    return value;
+}
+
+int PERBitReader::decodeSingleBit()
+{
+    if (current_ == end_)
+        return -1;
+    return static_cast<int>(readBits(1));
+}
+
+bool PERBitReader::decodeMultiBit(unsigned count, unsigned& out)
+{
+    if (count > 32 || !hasBits(count))
+        return false;
+    out = readBits(count);
+    return true;
+}
+
+bool PERBitReader::decodeBitMap(std::vector<char>& bytes, unsigned count)
+{
+    if (bytes.size() < (static_cast<std::size_t>(count) + 7) / 8 || !hasBits(count))
+        return false;
+    std::size_t index = 0;
+    while (count >= 8) {
+        bytes[index++] = static_cast<char>(readBits(8));
+        count -= 8;
+    }
+    if (count > 0)
+        bytes[index] = static_cast<char>(readBits(count) << (8 - count));
+    return true;
+}
+
+unsigned PERBitReader::decodeBlock(char* destination, unsigned count)
+{
+    if (count == 0) // the writer neither aligns nor writes for an empty block
+        return 0;
+    byteAlign();
+    std::size_t const available = static_cast<std::size_t>(end_ - current_);
+    unsigned const copied = count > available ? static_cast<unsigned>(available) : count;
+    if (copied > 0)
+        std::memcpy(destination, current_, copied);
+    current_ += copied;
+    return copied;
+}
+
+int PERBitReader::decodeUnsigned(unsigned lb, unsigned ub, unsigned& out)
+{
+    unsigned const range = ub - lb;
+    if (range == 0) {
+        out = lb;
+        return 0;
+    }
+    unsigned const bits = CountBits(range + 1);
+    unsigned field = 0;
+    if (aligned_ && range > 254) {
+        unsigned width = 16;
+        if (bits <= 8) {
+            width = 8;
+        } else if (bits > 16) {
+            unsigned octets = 0;
+            if (decodeLength(1, (bits + 7) / 8, octets) != 0)
+                return -1;
+            width = 8 * octets; // at most 32: the count is a 2-bit field plus 1
+        }
+        byteAlign();
+        if (!decodeMultiBit(width, field))
+            return -1;
+    } else if (!decodeMultiBit(bits, field)) {
+        return -1;
+    }
+    out = lb + field;
+    return 0;
+}
+
+bool PERBitReader::decodeSmallUnsigned(unsigned& out)
+{
+    int const large = decodeSingleBit();
+    if (large < 0)
+        return false;
+    if (large == 0)
+        return decodeMultiBit(6, out);
+    unsigned octets = 0;
+    if (decodeGeneralLength(octets) != 0 || octets > 4)
+        return false;
+    byteAlign();
+    return decodeMultiBit(8 * octets, out);
+}
+
+int PERBitReader::decodeGeneralLength(unsigned& out)
+{
+    byteAlign();
+    if (current_ == end_)
+        return -1;
+    unsigned const first = *current_;
+    if ((first & 0x80) == 0) {
+        ++current_;
+        out = first;
+        return 0;
+    }
+    if ((first & 0x40) != 0) // fragmented form, not supported
+        return -1;
+    if (end_ - current_ < 2)
+        return -1;
+    out = ((first & 0x3F) << 8) | current_[1];
+    current_ += 2;
+    return 0;
+}
+
+int PERBitReader::decodeLength(unsigned lb, unsigned ub, unsigned& out)
+{
+    if (!aligned_ && ub != UnboundedLength) {
+        unsigned field = 0;
+        if (!decodeMultiBit(CountBits(ub - lb + 1), field))
+            return -1;
+        out = lb + field;
+        return 0;
+    }
+    if (ub > 65535)
+        return decodeGeneralLength(out);
+    return decodeUnsigned(lb, ub, out);
+}
+
+int PERBitReader::decodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned& out)
+{
+    if (kind == 3) { // a bit 1: the size lies outside lb..ub
+        int const outside = decodeSingleBit();
+        if (outside < 0)
+            return -1;
+        if (outside == 1)
+            return decodeLength(0, UnboundedLength, out);
+        return decodeLength(lb, ub, out);
+    }
+    if (kind == 0)
+        return decodeLength(0, UnboundedLength, out);
+    return decodeLength(lb, ub, out);
+}
+
+void PERBitReader::byteAlign()
+{
+    if (bitsLeft_ != 8) {
+        ++current_;
+        bitsLeft_ = 8;
+    }
+}
+
+unsigned long long PERBitReader::getBitsLeft() const
+{
+    if (current_ == end_)
+        return 0;
+    return static_cast<unsigned long long>(end_ - current_ - 1) * 8 + bitsLeft_;
+}
+
+std::size_t PERBitReader::octetsLeftAfterAlign() const
+{
+    std::size_t const octets = static_cast<std::size_t>(end_ - current_);
+    return bitsLeft_ == 8 ? octets : octets - 1;
+}
+
+bool PERBitReader::skipOctets(unsigned count)
+{
+    if (count > octetsLeftAfterAlign())
+        return false;
+    byteAlign();
+    current_ += count;
+    return true;
+}
+
+bool PERBitReader::openWindow(unsigned length, Window& window)
+{
+    if (length > octetsLeftAfterAlign())
+        return false;
+    byteAlign();
+    window.outerEnd = reinterpret_cast<char const*>(end_);
+    window.end = reinterpret_cast<char const*>(current_ + length);
+    window.outerAligned = aligned_;
+    end_ = current_ + length;
+    aligned_ = true;
+    return true;
+}
+
+void PERBitReader::closeWindow(Window const& window)
+{
+    current_ = reinterpret_cast<unsigned char const*>(window.end);
+    end_ = reinterpret_cast<unsigned char const*>(window.outerEnd);
+    bitsLeft_ = 8;
+    aligned_ = window.outerAligned;
+}
+
+} // namespace ASN1

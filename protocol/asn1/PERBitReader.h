@@ -1,0 +1,81 @@
+#ifndef PROTOCOL_ASN1_PERBITREADER_H
+#define PROTOCOL_ASN1_PERBITREADER_H
+
+#include <cstddef>
+#include <vector>
+
+namespace ASN1 {
+
+// Reads the bit-level fields of a PER encoding: single bits, bit fields,
+// constrained whole numbers, normally small numbers, length determinants,
+// bit maps and octet blocks. The reader does not own the input; it keeps a
+// position (octet and free bits in it) that only moves forward, and never
+// reads at or past the end it was given. An open type is read inside a
+// window that narrows the end to the open type's own octets.
+//
+// The low-level readers return 0 for success and -1 for failure where they
+// return int, true for success where they return bool.
+class PERBitReader {
+public:
+    PERBitReader(char const* first, char const* last, bool aligned);
+
+    bool aligned() const { return aligned_; }
+
+    // One bit (0 or 1), or -1 when no bit is left.
+    int decodeSingleBit();
+    // A field of `count` bits (0..32), most significant first. False when
+    // the count is above 32 or the bits are not all there; nothing is read then.
+    bool decodeMultiBit(unsigned count, unsigned& out);
+    // A bit map of `count` bits into `bytes` (bit i at bit 7 - i%8 of byte
+    // i/8); the vector must already hold ceil(count/8) bytes.
+    bool decodeBitMap(std::vector<char>& bytes, unsigned count);
+    // Aligns, then copies min(count, octets left) octets; returns the copied
+    // count. An empty block neither aligns nor reads.
+    unsigned decodeBlock(char* destination, unsigned count);
+    // Constrained whole number lb..ub; the value is not checked against ub.
+    int decodeUnsigned(unsigned lb, unsigned ub, unsigned& out);
+    // Normally small non-negative whole number.
+    bool decodeSmallUnsigned(unsigned& out);
+    // Length determinant lb..ub; ub = UnboundedLength for no upper bound.
+    int decodeLength(unsigned lb, unsigned ub, unsigned& out);
+    // Length of a sized object by constraint kind: 0 none, 1 lower bound
+    // only, 2 fixed range, 3 range with an extension marker.
+    int decodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned& out);
+
+    void byteAlign();
+    // Bits between the position and the end of the input (or window).
+    unsigned long long getBitsLeft() const;
+    // Octets from the next octet boundary to the end; what an aligned block can take.
+    std::size_t octetsLeftAfterAlign() const;
+    // True when no bit is left.
+    bool atEnd() const { return current_ == end_; }
+    // Aligns and skips `count` octets; false (nothing skipped) when fewer are left.
+    bool skipOctets(unsigned count);
+
+    // The reading state outside an open type, restored when it is closed.
+    struct Window {
+        char const* outerEnd;
+        char const* end;
+        bool outerAligned;
+    };
+    // Aligns and narrows the input to the next `length` octets, read in the
+    // ALIGNED variant; false (nothing changed) when fewer octets are left.
+    bool openWindow(unsigned length, Window& window);
+    // Moves to the end of the window, whatever was not read inside it, and
+    // restores the outer end and variant.
+    void closeWindow(Window const& window);
+
+private:
+    bool hasBits(unsigned count) const;
+    unsigned readBits(unsigned count);
+    int decodeGeneralLength(unsigned& out);
+
+    unsigned char const* current_;
+    unsigned char const* end_;
+    unsigned bitsLeft_; // free bits of the current octet, 1..8; 8 at a boundary
+    bool aligned_;
+};
+
+} // namespace ASN1
+
+#endif

@@ -1,0 +1,49 @@
+#ifndef PROTOCOL_ASN1_PERBITWRITER_H
+#define PROTOCOL_ASN1_PERBITWRITER_H
+
+#include <vector>
+
+namespace ASN1 {
+
+// Writes the bit-level fields of a PER encoding into a byte vector that the
+// caller owns: the mirror of PERBitReader. Aligning only marks the next
+// write to start a new octet, so an encoding never ends in an empty padding
+// octet. The operations that return bool write nothing when they fail,
+// except where a caller has already written the fields before them.
+class PERBitWriter {
+public:
+    PERBitWriter(std::vector<char>& output, bool aligned);
+
+    bool aligned() const { return aligned_; }
+    std::vector<char>& output() { return *output_; }
+
+    void encodeSingleBit(bool bit);
+    // The low `count` bits of the value (0..32), most significant first.
+    void encodeMultiBit(unsigned value, unsigned count);
+    // `count` bits of a bit map, bit i at bit 7 - i%8 of byte i/8.
+    void encodeBitMap(std::vector<char> const& bytes, unsigned count);
+    // Aligns and appends the octets; nothing (no alignment) for 0 octets.
+    void encodeBlock(char const* data, unsigned count);
+    void encodeByte(unsigned char value);
+    // Constrained whole number lb..ub; false when the value is outside.
+    bool encodeUnsigned(unsigned value, unsigned lb, unsigned ub);
+    // Normally small non-negative whole number.
+    void encodeSmallUnsigned(unsigned value);
+    // Length determinant lb..ub (ub = UnboundedLength for no upper bound);
+    // false outside the bounds, and above 16383 in the general form, which
+    // the peer cannot read without fragmentation.
+    bool encodeLength(unsigned length, unsigned lb, unsigned ub);
+    // Length of a sized object by constraint kind (see PERBitReader).
+    bool encodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned length);
+
+    void byteAlign() { bitsLeft_ = 8; }
+
+private:
+    std::vector<char>* output_;
+    unsigned bitsLeft_; // free bits of the last octet, 1..8; 8: the next write starts a new octet
+    bool aligned_;
+};
+
+} // namespace ASN1
+
+#endif

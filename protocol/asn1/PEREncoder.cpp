@@ -1,0 +1,328 @@
+#include "protocol/asn1/PEREncoder.h"
+
+#include "protocol/asn1/ASN1.h"
+#include "protocol/asn1/CountBits.h"
+#include "protocol/asn1/Limits.h"
+
+#include <cstring>
+#include <string>
+
+namespace ASN1 {
+
+namespace {
+
+// The largest size the peer reads back: the general length form stops at
+// 16383 and the decoder takes no more elements than its limit.
+bool sizeTooLarge(std::size_t size)
+{
+    return size > MaximumGeneralLength;
+}
+
+bool aboveArrayLimit(std::size_t count)
+{
+    return count > static_cast<std::size_t>(MaximumArraySize);
+}
+
+bool knownAdditionPresent(SEQUENCE const& value)
+{
+    unsigned const known = value.info()->knownExtensions;
+    for (unsigned i = 0; i < known; ++i)
+        if (value.extensionMap()[i])
+            return true;
+    return false;
+}
+
+} // namespace
+
+PEREncoder::PEREncoder(std::vector<char>& output, bool aligned) : PERBitWriter(output, aligned)
+{
+}
+
+bool PEREncoder::encode(AbstractData const& value, bool aligned, std::vector<char>& out)
+{
+    std::vector<char> octets;
+    octets.reserve(256);
+    PEREncoder encoder(octets, aligned);
+    if (!value.accept(encoder))
+        return false;
+    out.insert(out.end(), octets.begin(), octets.end());
+    return true;
+}
+
+bool PEREncoder::encodeConstraint(ConstrainedObject const& object, unsigned value)
+{
+    switch (object.constraintType()) {
+    case ExtendableConstraint: {
+        // Compared as signed numbers when the range starts below 0: -5..-1
+        // holds no positive number, whatever -1 reads as unsigned.
+        int const v = static_cast<int>(value);
+        bool const outside = object.belowLowerBound(v) || object.aboveUpperBound(v);
+        encodeSingleBit(outside);
+        return outside;
+    }
+    case FixedConstraint:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool PEREncoder::encodeConstrainedLength(ConstrainedObject const& object, unsigned length)
+{
+    auto const& info = *object.info();
+    if (sizeTooLarge(length))
+        return false;
+    return PERBitWriter::encodeConstrainedLength(info.type, static_cast<unsigned>(info.lowerLimit),
+                                                 info.upperLimit, length);
+}
+
+bool PEREncoder::encodeOpenTypeContents(std::vector<char> const& contents)
+{
+    if (!encodeLength(static_cast<unsigned>(contents.size()), 0, UnboundedLength))
+        return false;
+    encodeBlock(contents.data(), static_cast<unsigned>(contents.size()));
+    return true;
+}
+
+bool PEREncoder::encodeAnyType(AbstractData const* value)
+{
+    std::vector<char> contents;
+    contents.reserve(256);
+    PEREncoder nested(contents, true);
+    if (value != nullptr && !value->accept(nested))
+        return false;
+    if (contents.empty())
+        contents.push_back(0);
+    if (sizeTooLarge(contents.size()))
+        return false;
+    return encodeOpenTypeContents(contents);
+}
+
+bool PEREncoder::do_visit(Null const&)
+{
+    return true;
+}
+
+bool PEREncoder::do_visit(BOOLEAN const& value)
+{
+    encodeSingleBit(value.getValue());
+    return true;
+}
+
+bool PEREncoder::do_visit(INTEGER const& value)
+{
+    auto const& info = *value.info();
+    int const v = value.getValue();
+    if (!encodeConstraint(value, static_cast<unsigned>(v)))
+        return encodeUnsigned(static_cast<unsigned>(v), static_cast<unsigned>(info.lowerLimit), info.upperLimit);
+    unsigned const u = static_cast<unsigned>(v);
+    unsigned octets = 1;
+    if (v > 0)
+        octets = (CountBits(u + 1) + 1 + 7) / 8;
+    else if (v < 0)
+        octets = (CountBits(0u - u) + 1 + 7) / 8;
+    encodeLength(octets, 0, UnboundedLength);
+    encodeMultiBit(u, 8 * octets);
+    return true;
+}
+
+bool PEREncoder::do_visit(ENUMERATED const& value)
+{
+    int const v = value.getValue();
+    int const max = value.getMaximum();
+    if (value.extendable()) {
+        bool const extension = v > max;
+        encodeSingleBit(extension);
+        if (extension) {
+            encodeSmallUnsigned(static_cast<unsigned>(v) + 1);
+            return encodeUnsigned(static_cast<unsigned>(v), 0, static_cast<unsigned>(v));
+        }
+    }
+    if (v < 0 || v > max)
+        return false;
+    return encodeUnsigned(static_cast<unsigned>(v), 0, static_cast<unsigned>(max));
+}
+
+bool PEREncoder::do_visit(OBJECT_IDENTIFIER const& value)
+{
+    std::vector<char> contents;
+    value.encodeCommon(contents);
+    if (!encodeLength(static_cast<unsigned>(contents.size()), 0, 255))
+        return false;
+    encodeBlock(contents.data(), static_cast<unsigned>(contents.size()));
+    return true;
+}
+
+bool PEREncoder::do_visit(BIT_STRING const& value)
+{
+    unsigned const bits = value.size();
+    std::vector<char> const& data = value.bytes();
+    unsigned const octets = (bits + 7) / 8;
+    if (data.size() < octets || !encodeConstrainedLength(value, bits))
+        return false;
+    if (bits == 0)
+        return true;
+    if (aligned() && bits > 16) {
+        encodeBlock(data.data(), octets - 1);
+        unsigned const lastBits = bits - 8 * (octets - 1);
+        encodeMultiBit(static_cast<unsigned char>(data[octets - 1]) >> (8 - lastBits), lastBits);
+        encodeMultiBit(0, 8 - lastBits);
+        return true;
+    }
+    encodeBitMap(data, bits);
+    return true;
+}
+
+bool PEREncoder::do_visit(OCTET_STRING const& value)
+{
+    unsigned const length = static_cast<unsigned>(value.size());
+    if (!encodeConstrainedLength(value, length))
+        return false;
+    if (length <= 2) {
+        for (unsigned i = 0; i < length; ++i)
+            encodeMultiBit(static_cast<unsigned char>(value[i]), 8);
+        return true;
+    }
+    encodeBlock(value.data(), length);
+    return true;
+}
+
+bool PEREncoder::do_visit(AbstractString const& value)
+{
+    auto const& info = *value.info();
+    unsigned const length = static_cast<unsigned>(value.size());
+    unsigned const width = aligned() ? info.alignedBits : info.unalignedBits;
+    bool const ownCode = info.canonicalBits > 4 && info.canonicalBits <= width;
+    // Characters are checked before anything is written.
+    for (char c : value) {
+        unsigned const code = static_cast<unsigned char>(c);
+        if (ownCode ? code >> info.canonicalBits != 0 : (info.characterSet == nullptr ||
+                                                         !std::memchr(info.characterSet, c, info.characterSetSize)))
+            return false;
+    }
+    if (!encodeConstrainedLength(value, length))
+        return false;
+    bool const fitsInTwoOctets =
+        info.type != Unconstrained && static_cast<unsigned long long>(info.upperLimit) * width <= 16;
+    if (!fitsInTwoOctets && width == 8) {
+        encodeBlock(value.data(), length);
+        return true;
+    }
+    if (!fitsInTwoOctets && aligned())
+        byteAlign();
+    for (char c : value) {
+        unsigned code = static_cast<unsigned char>(c);
+        if (!ownCode)
+            code = static_cast<unsigned>(static_cast<char const*>(std::memchr(info.characterSet, c, info.characterSetSize)) - info.characterSet);
+        encodeMultiBit(code, width);
+    }
+    return true;
+}
+
+bool PEREncoder::do_visit(BMPString const& value)
+{
+    auto const& info = *value.info();
+    unsigned const width = aligned() ? info.alignedBits : info.unalignedBits;
+    for (wchar_t c : value) {
+        unsigned long long const code = static_cast<unsigned long long>(static_cast<unsigned>(c)) - info.firstChar;
+        if (static_cast<unsigned>(c) < info.firstChar || static_cast<unsigned>(c) > info.lastChar
+            || (width < 32 && code >> width != 0))
+            return false;
+    }
+    if (!encodeConstrainedLength(value, static_cast<unsigned>(value.size())))
+        return false;
+    bool const fitsInTwoOctets = info.type != Unconstrained && static_cast<unsigned long long>(info.upperLimit) * 16 <= 16;
+    if (aligned() && !fitsInTwoOctets)
+        byteAlign();
+    for (wchar_t c : value)
+        encodeMultiBit(static_cast<unsigned>(c) - info.firstChar, width);
+    return true;
+}
+
+bool PEREncoder::do_visit(CHOICE const& value)
+{
+    auto const& info = *value.info();
+    int const selection = value.getSelection();
+    AbstractData const* alternative = value.getValue();
+    unsigned const rootCount = info.numChoices;
+    if (selection < 0 || alternative == nullptr || static_cast<unsigned>(selection) >= info.totalChoices)
+        return false;
+    unsigned const index = static_cast<unsigned>(selection);
+    if (info.extendable) {
+        bool const extension = index >= rootCount;
+        encodeSingleBit(extension);
+        if (extension) {
+            encodeSmallUnsigned(index - rootCount);
+            return encodeAnyType(alternative);
+        }
+    }
+    if (index >= rootCount)
+        return false;
+    if (rootCount > 1 && !encodeUnsigned(index, 0, rootCount - 1))
+        return false;
+    return alternative->accept(*this);
+}
+
+bool PEREncoder::do_visit(SEQUENCE_OF_Base const& value)
+{
+    if (aboveArrayLimit(value.size()) || !encodeConstrainedLength(value, static_cast<unsigned>(value.size())))
+        return false;
+    for (AbstractData const* element : value.elements())
+        if (element == nullptr || !element->accept(*this))
+            return false;
+    return true;
+}
+
+bool PEREncoder::preVisitExtensionRoots(SEQUENCE const& value)
+{
+    auto const& info = *value.info();
+    if (info.extendable)
+        encodeSingleBit(knownAdditionPresent(value));
+    for (unsigned i = 0; i < info.numOptional; ++i)
+        encodeSingleBit(value.optionMap()[i]);
+    return true;
+}
+
+bool PEREncoder::visitExtensionRoot(SEQUENCE const& value, int index)
+{
+    AbstractData const* field = value.getField(index);
+    return field != nullptr && field->accept(*this);
+}
+
+bool PEREncoder::preVisitExtensions(SEQUENCE const& value)
+{
+    if (!knownAdditionPresent(value))
+        return true;
+    unsigned const known = value.info()->knownExtensions;
+    if (aboveArrayLimit(known))
+        return false;
+    encodeSmallUnsigned(known - 1);
+    for (unsigned i = 0; i < known; ++i)
+        encodeSingleBit(value.extensionMap()[i]);
+    return true;
+}
+
+bool PEREncoder::visitKnownExtension(SEQUENCE const& value, int index)
+{
+    AbstractData const* field = value.getField(index);
+    return field != nullptr && encodeAnyType(field);
+}
+
+bool PEREncoder::do_visit(GeneralizedTime const& value)
+{
+    std::string const text = value.get();
+    if (!encodeLength(static_cast<unsigned>(text.size()), 0, UnboundedLength))
+        return false;
+    encodeBlock(text.data(), static_cast<unsigned>(text.size()));
+    return true;
+}
+
+bool PEREncoder::do_visit(OpenData const& value)
+{
+    // Octets received for a value that was never decoded go out as they came.
+    if (!value.has_data() && value.has_buf())
+        return encodeOpenTypeContents(*value.get_buf());
+    return encodeAnyType(value.get_data());
+}
+
+} // namespace ASN1
