@@ -1,6 +1,9 @@
 #include "core/ServerProcess.h"
 
 #include "core/StatusDump.h"
+#include "protocol/CtrlSrvServer.h"
+#include "protocol/HeartBeatCtl.h"
+#include "runtime/AcceptorNetCheckConnection.h"
 #include "runtime/ChildWait.h"
 #include "runtime/Daemon.h"
 #include "runtime/Multiplexer.h"
@@ -54,11 +57,19 @@ void ServerProcess::enterBackground()
     Daemon::Init(params);
 }
 
-void ServerProcess::bindServices() {}
+// In the order commands and signals are offered to them. The slot table,
+// the hardware services and the monitoring service are not part of this
+// build; their commands are answered as unowned.
+void ServerProcess::bindServices()
+{
+    ctrlServer.Bind(&HeartBeatCtl::instance());
+}
 
 void ServerProcess::serve()
 {
+    ctrlServer.Activate(new Control::AcceptorNetCheckConnection(options_.port));
     multiplexer.run(true, true);
+    ctrlServer.Deactivate();
 }
 
 void ServerProcess::OnStop()

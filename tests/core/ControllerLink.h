@@ -52,6 +52,15 @@ public:
         return eventually([&] { return tryConnect(port); }, limit);
     }
 
+    // Connects and pings until the server answers: a connection made
+    // before the server noticed the end of the previous controller is
+    // refused.
+    bool connectServed(unsigned short port, milliseconds limit = patience(milliseconds(10000)))
+    {
+        return eventually([&] { return tryConnect(port) && send({0x06, 0x00}) && receive(milliseconds(500)) == "10"; },
+                          limit);
+    }
+
     void close()
     {
         if (fd_ >= 0)
