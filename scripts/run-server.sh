@@ -33,7 +33,7 @@ fi
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build/normal -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSERVER_WERROR=ON "${launcher[@]}" >/dev/null
-cmake --build build/normal --target server
+cmake --build build/normal --target server ctrlcli
 
 export SERVER_ROOT=$root
 echo "server root: $root" >&2
