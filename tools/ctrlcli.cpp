@@ -16,8 +16,8 @@
 // waits up to three seconds for the answers still due, then exits.
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
+#include "tools/TpktClient.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -25,14 +25,11 @@
 #include <ctime>
 #include <iostream>
 #include <iterator>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sstream>
 #include <string>
-#include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
+#include <sys/time.h>
 #include <vector>
 
 namespace {
@@ -142,80 +139,29 @@ bool parseLine(std::string line, ZUZU::Message& message)
     return true;
 }
 
-class Link {
-public:
-    bool connect(std::string const& host, unsigned short port)
-    {
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        if (::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
-            errno = EINVAL;
-            return false;
-        }
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd_ < 0 || ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            return false;
-        int one = 1;
-        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        return true;
+std::string hex(std::vector<char> const& bytes)
+{
+    std::string text;
+    char pair[4];
+    for (char c : bytes) {
+        std::snprintf(pair, sizeof pair, " %02X", static_cast<unsigned char>(c));
+        text += pair;
     }
+    return text;
+}
 
-    int fd() const { return fd_; }
-
-    bool send(std::vector<char> const& payload)
-    {
-        std::size_t length = payload.size() + 4;
-        std::vector<char> frame;
-    frame.reserve(length);
-    frame.push_back(3);
-    frame.push_back(0);
-    frame.push_back(static_cast<char>(length >> 8));
-    frame.push_back(static_cast<char>(length & 0xFF));
-        frame.insert(frame.end(), payload.begin(), payload.end());
-        std::size_t done = 0;
-        while (done < frame.size()) {
-            ssize_t n = ::send(fd_, frame.data() + done, frame.size() - done, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
+// Prints one received message; a response settles one answer due.
+void show(std::vector<char> const& payload, ASN1::CoderEnv& env, int& answersDue)
+{
+    ZUZU::Message message;
+    if (!ASN1::decode(payload.data(), payload.data() + payload.size(), &env, message, true)) {
+        std::cout << now() << " < undecodable:" << hex(payload) << std::endl;
+        return;
     }
-
-    // Reads what is there; false when the server closed the connection.
-    bool read()
-    {
-        char chunk[65536];
-        ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (n <= 0)
-            return false;
-        buffer_.insert(buffer_.end(), chunk, chunk + n);
-        return true;
-    }
-
-    // The next whole frame's payload, if one has arrived.
-    bool nextFrame(std::vector<char>& payload)
-    {
-        if (buffer_.size() < 4)
-            return false;
-        std::size_t length = (static_cast<std::size_t>(static_cast<unsigned char>(buffer_[2])) << 8)
-            | static_cast<unsigned char>(buffer_[3]);
-        if (length < 4) {
-            buffer_.erase(buffer_.begin());
-            return false;
-        }
-        if (buffer_.size() < length)
-            return false;
-        payload.assign(buffer_.begin() + 4, buffer_.begin() + static_cast<long>(length));
-        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(length));
-        return true;
-    }
-
-private:
-    int fd_ = -1;
-    std::vector<char> buffer_;
-};
+    if (message.get_pdu().getSelection() == ZUZU::PDU::response)
+        --answersDue;
+    std::cout << now() << " < " << oneLine(message) << std::endl;
+}
 
 void usage(std::ostream& out)
 {
@@ -251,7 +197,7 @@ int main(int argc, char** argv)
         }
     }
 
-    Link link;
+    TpktClient link;
     if (!link.connect(host, static_cast<unsigned short>(port))) {
         std::cerr << "ctrlcli: can't connect to " << host << ":" << port << ": " << std::strerror(errno) << std::endl;
         return 1;
@@ -281,24 +227,17 @@ int main(int argc, char** argv)
             return 1;
 
         if (fds[0].revents) {
-            if (!link.read()) {
+            std::vector<char> payload;
+            TpktClient::Result result;
+            while ((result = link.receive(payload, 0)) == TpktClient::frame)
+                show(payload, env, answersDue);
+            if (result == TpktClient::malformed) {
+                std::cout << now() << " < not a TPKT frame:" << hex(link.unread()) << std::endl;
+                return 1;
+            }
+            if (result == TpktClient::closed) {
                 std::cout << now() << " connection closed by the server" << std::endl;
                 return inputOpen ? 1 : 0;
-            }
-            std::vector<char> payload;
-            while (link.nextFrame(payload)) {
-                ZUZU::Message message;
-                if (!ASN1::decode(payload.data(), payload.data() + payload.size(), &env, message, true)) {
-                    std::cout << now() << " < undecodable:";
-                    for (char c : payload)
-                        std::printf(" %02X", static_cast<unsigned char>(c));
-                    std::fflush(stdout);
-                    std::cout << std::endl;
-                    continue;
-                }
-                if (message.get_pdu().getSelection() == ZUZU::PDU::response)
-                    --answersDue;
-                std::cout << now() << " < " << oneLine(message) << std::endl;
             }
         }
 

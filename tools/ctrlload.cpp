@@ -12,20 +12,15 @@
 //     SERVER_ROOT=$(mktemp -d) build/normal/core/server --port 20100 &
 //     build/normal/tools/tpkt_echo --port 20101 &
 #include "protocol/schemas/ZUZU.h"
+#include "tools/TpktClient.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <iterator>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <string>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -39,89 +34,34 @@ struct Result {
     bool ok = false;
 };
 
-class Link {
-public:
-    ~Link()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+// The seq of the next message from the link; -1 when the link fails or
+// nothing arrives in time.
+int receiveSeq(TpktClient& link, int timeoutMs = 5000)
+{
+    std::vector<char> payload;
+    if (link.receive(payload, timeoutMs) != TpktClient::frame)
+        return -1;
+    ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
+    ZUZU::Message message;
+    if (!ASN1::decode(payload.data(), payload.data() + payload.size(), &env, message, true)
+        || !message.hasOptionalField(ZUZU::Message::e_seq))
+        return -1;
+    return message.get_seq().getValue();
+}
 
-    // Connects and waits for the answer to a first ping: the server takes
-    // one controller at a time and refuses a new one until it has noticed
-    // that the previous one left.
-    bool connectServed(unsigned short port, std::vector<char> const& probe, int probeSeq)
-    {
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            if (connect(port) && send(probe) && receiveSeq(500) == probeSeq)
-                return true;
-            ::close(fd_);
-            fd_ = -1;
-            buffer_.clear();
-            ::usleep(100000);
-        }
-        return false;
+// Connects and waits for the answer to a first ping: the server takes one
+// controller at a time and refuses a new one until it has noticed that the
+// previous one left.
+bool connectServed(TpktClient& link, unsigned short port, std::vector<char> const& probe, int probeSeq)
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (link.connect("127.0.0.1", port) && link.write(probe) && receiveSeq(link, 500) == probeSeq)
+            return true;
+        link.close();
+        ::usleep(100000);
     }
-
-    bool connect(unsigned short port)
-    {
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd_ < 0 || ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            return false;
-        int one = 1;
-        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        return true;
-    }
-
-    bool send(std::vector<char> const& frame)
-    {
-        std::size_t done = 0;
-        while (done < frame.size()) {
-            ssize_t n = ::send(fd_, frame.data() + done, frame.size() - done, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-    // The seq of the next message that arrives; -1 when the link fails or
-    // nothing arrives in time.
-    int receiveSeq(int timeoutMs = 5000)
-    {
-        for (;;) {
-            if (buffer_.size() >= 4) {
-                std::size_t length = (std::size_t(static_cast<unsigned char>(buffer_[2])) << 8)
-                    | static_cast<unsigned char>(buffer_[3]);
-                if (length >= 4 && buffer_.size() >= length) {
-                    ZUZU::Message message;
-                    bool decoded = ASN1::decode(buffer_.data() + 4, buffer_.data() + length, &env_, message, true);
-                    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(length));
-                    if (!decoded || !message.hasOptionalField(ZUZU::Message::e_seq))
-                        return -1;
-                    return message.get_seq().getValue();
-                }
-            }
-            pollfd ready = {fd_, POLLIN, 0};
-            if (::poll(&ready, 1, timeoutMs) != 1)
-                return -1;
-            char chunk[65536];
-            ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-            if (n <= 0)
-                return -1;
-            buffer_.insert(buffer_.end(), chunk, chunk + n);
-        }
-    }
-
-private:
-    int fd_ = -1;
-    std::vector<char> buffer_;
-    ASN1::CoderEnv env_{ASN1::CoderEnv::per_Aligned};
-};
+    return false;
+}
 
 // A ping with that seq, framed.
 std::vector<char> pingFrame(int seq)
@@ -133,15 +73,7 @@ std::vector<char> pingFrame(int seq)
     ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
     std::vector<char> payload;
     ASN1::encode(message, &env, std::back_inserter(payload));
-    std::size_t length = payload.size() + 4;
-    std::vector<char> frame;
-    frame.reserve(length);
-    frame.push_back(3);
-    frame.push_back(0);
-    frame.push_back(static_cast<char>(length >> 8));
-    frame.push_back(static_cast<char>(length & 0xFF));
-    frame.insert(frame.end(), payload.begin(), payload.end());
-    return frame;
+    return TpktClient::framed(payload);
 }
 
 double percentile(std::vector<double> const& sorted, double p)
@@ -155,8 +87,8 @@ double percentile(std::vector<double> const& sorted, double p)
 Result run(unsigned short port, int count, int window)
 {
     Result result;
-    Link link;
-    if (!link.connectServed(port, pingFrame(count), count))
+    TpktClient link;
+    if (!connectServed(link, port, pingFrame(count), count))
         return result;
     std::vector<std::vector<char>> frames;
     for (int seq = 0; seq < count; ++seq)
@@ -170,11 +102,11 @@ Result run(unsigned short port, int count, int window)
     for (int answered = 0; answered < count; ++answered) {
         while (next < count && next - answered < window) {
             sent[static_cast<std::size_t>(next)] = Clock::now();
-            if (!link.send(frames[static_cast<std::size_t>(next)]))
+            if (!link.write(frames[static_cast<std::size_t>(next)]))
                 return result;
             ++next;
         }
-        int seq = link.receiveSeq();
+        int seq = receiveSeq(link);
         if (seq < 0 || seq >= next)
             return result;
         rtt.push_back(std::chrono::duration<double, std::micro>(Clock::now() - sent[static_cast<std::size_t>(seq)]).count());

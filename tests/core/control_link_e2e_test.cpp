@@ -3,20 +3,10 @@
 #include "ControllerLink.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace e2e;
 
 namespace {
-
-Bytes bytes(std::string const& hexText)
-{
-    Bytes out;
-    std::istringstream in(hexText);
-    for (std::string pair; in >> pair;)
-        out.push_back(static_cast<uint8_t>(std::stoul(pair, nullptr, 16)));
-    return out;
-}
 
 // One server for the whole program; each test connects its own controller.
 class ControlLink : public ::testing::Test {
@@ -99,8 +89,8 @@ TEST_F(ControlLink, GarbageFramesAreDroppedAndTheNextPingIsAnswered)
 
 TEST_F(ControlLink, TwoFramesInOneWriteGetTwoAnswersInOrder)
 {
-    Bytes both = tpkt(bytes("80 01 01 18"));
-    Bytes second = tpkt(bytes("80 01 02 18"));
+    Bytes both = TpktClient::framed(bytes("80 01 01 18"));
+    Bytes second = TpktClient::framed(bytes("80 01 02 18"));
     both.insert(both.end(), second.begin(), second.end());
     ASSERT_TRUE(controller_.write(both));
     EXPECT_EQ("80 01 01 40", controller_.receive());
@@ -109,7 +99,7 @@ TEST_F(ControlLink, TwoFramesInOneWriteGetTwoAnswersInOrder)
 
 TEST_F(ControlLink, FrameWrittenAByteAtATimeIsAnsweredOnce)
 {
-    for (uint8_t b : tpkt(bytes("C0 01 07 00 05 18"))) {
+    for (char b : TpktClient::framed(bytes("C0 01 07 00 05 18"))) {
         ASSERT_TRUE(controller_.write(Bytes{b}));
         std::this_thread::sleep_for(milliseconds(5));
     }
