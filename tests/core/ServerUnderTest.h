@@ -1,8 +1,9 @@
 #pragma once
-// Runs the real server program for an end-to-end test: the binary of the
-// build tree under test (SERVER_TEST_BINARY_DIR), through the cross build's
-// emulator when SERVER_TEST_EMULATOR names one, with SERVER_ROOT set to a
-// scratch directory and its standard output and error in files there.
+// Runs the real server program (or another program of the build tree, such
+// as a tool) for an end-to-end test: the binary of the build tree under test
+// (SERVER_TEST_BINARY_DIR), through the cross build's emulator when
+// SERVER_TEST_EMULATOR names one, with SERVER_ROOT set to a scratch
+// directory and its standard output and error in files there.
 #include "runtime/ScratchRoot.h"
 
 #include <arpa/inet.h>
@@ -61,10 +62,11 @@ inline unsigned short freePort()
     return port;
 }
 
-inline std::string serverBinary()
+// A program of the build tree under test, by its path in the tree.
+inline std::string builtProgram(std::string const& relative)
 {
     char const* dir = std::getenv("SERVER_TEST_BINARY_DIR");
-    return std::string(dir ? dir : ".") + "/core/server";
+    return std::string(dir ? dir : ".") + "/" + relative;
 }
 
 // The emulator command, split at blanks; empty for a native build.
@@ -101,18 +103,23 @@ public:
     ScratchRoot const& root() const { return root_; }
 
     // Starts the server with these arguments after the program name.
-    void start(std::vector<std::string> const& args)
+    void start(std::vector<std::string> const& args) { startProgram("core/server", args); }
+
+    // Starts another program of the build tree the same way; its standard
+    // input is the file "/stdin.txt" under the root when there is one.
+    void startProgram(std::string const& relative, std::vector<std::string> const& args)
     {
         std::vector<std::string> command = emulator();
-        command.push_back(serverBinary());
+        command.push_back(builtProgram(relative));
         command.insert(command.end(), args.begin(), args.end());
         std::string out = root_.path("/stdout.txt");
         std::string err = root_.path("/stderr.txt");
+        std::string in = root_.exists("/stdin.txt") ? root_.path("/stdin.txt") : "/dev/null";
         pid_ = ::fork();
         if (pid_ == 0) {
             int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            int n = ::open("/dev/null", O_RDONLY);
+            int n = ::open(in.c_str(), O_RDONLY);
             if (o < 0 || e < 0 || n < 0 || ::dup2(n, 0) < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0)
                 ::_exit(126);
             std::vector<char*> argv;

@@ -1,6 +1,6 @@
 // The server program's life as seen from outside: command line, start-up,
 // configuration, signals, pid file and daemon mode.
-#include "ServerUnderTest.h"
+#include "ControllerLink.h"
 #include "runtime/LogSocket.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +67,16 @@ TEST(ServerProcess, StopSignalsEndWithStatusZeroAndRemoveThePidFile)
     }
 }
 
+TEST(ServerProcess, StopClosesTheControllersConnection)
+{
+    ServerUnderTest server;
+    ControllerLink controller;
+    ASSERT_TRUE(controller.connectServed(server.startOnFreePort()));
+    ASSERT_TRUE(server.signal(SIGTERM));
+    EXPECT_TRUE(controller.closedByServer());
+    EXPECT_EQ(0, exitCode(server.waitExit()));
+}
+
 TEST(ServerProcess, PidFileTakenOverByAnotherProcessIsLeftInPlace)
 {
     ServerUnderTest server;
@@ -119,6 +129,7 @@ TEST(ServerProcess, ReadsTheTraceSectionOfItsConfigurationFile)
     server.root().write("/usr/local/etc/server.conf", "[traces]\nsignalling.hdlc = maybe\n");
     server.startOnFreePort();
     EXPECT_TRUE(server.errShows("traces: optional key \"signalling.hdlc\" has invalid value=\"maybe\", line 2."));
+    ASSERT_TRUE(server.pidFileWritten()); // the signal handlers are in place
     ASSERT_TRUE(server.signal(SIGTERM));
     EXPECT_EQ(0, exitCode(server.waitExit()));
 }
