@@ -14,6 +14,7 @@
 // are bound once at start-up and never unbound.
 #include "protocol/CtrlSrvService.h"
 #include "runtime/ControlService.h"
+// Before the global below, so that the main loop outlives its timer.
 #include "runtime/Multiplexer.h"
 #include "runtime/Timer.h"
 #include "runtime/TpktProtocol.h"
