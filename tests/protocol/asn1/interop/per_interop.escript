@@ -84,9 +84,11 @@ codec(Dir, [Description]) ->
 %% Compiles the module into Dir unless an earlier run did, and loads it.
 load_codec(Asn, Dir) ->
     Mod = list_to_atom(filename:basename(Asn, ".asn")),
-    filelib:is_file(filename:join(Dir, atom_to_list(Mod) ++ ".beam"))
-        orelse ok =:= asn1ct:compile(Asn, [per, {outdir, Dir}])
-        orelse fail("compiling", Asn, error),
+    case filelib:is_file(filename:join(Dir, atom_to_list(Mod) ++ ".beam"))
+         orelse asn1ct:compile(Asn, [per, {outdir, Dir}]) of
+        Done when Done =:= true; Done =:= ok -> ok;
+        Error -> io:format(standard_error, "cannot compile ~s: ~p~n", [Asn, Error]), halt(1)
+    end,
     true = code:add_patha(Dir),
     {module, Mod} = code:load_file(Mod),
     Mod.
