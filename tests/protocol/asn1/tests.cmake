@@ -8,6 +8,10 @@ endforeach()
 # The replay of the fuzzers' corpora (the libraries are fuzz/CMakeLists.txt's).
 set(SERVER_TEST_EXTRA_per_corpus_test per_fuzz_support zuzu_sample_messages)
 
+# Which part of the control-link messages the interoperability test compares.
+add_test(NAME zuzu_subset_script COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/interop/zuzu_subset_test.py)
+set_tests_properties(zuzu_subset_script PROPERTIES TIMEOUT 60)
+
 # Interoperability with Erlang/OTP's ASN.1 compiler: native builds only
 # (the cross build's tests run under qemu). per_interop checks the coder on
 # type shapes of its own, zuzu_interop on control-link messages, whose

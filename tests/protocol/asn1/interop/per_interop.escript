@@ -216,7 +216,9 @@ described(_, {octets, Lo, Hi}) -> octets(range(Lo, min(Hi, Lo + 400)));
 described(_, ia5) -> chars(lists:seq(0, 127));
 described(_, {ia5, Lo, Hi}) -> [range(0, 127) || _ <- lists:seq(1, range(Lo, min(Hi, Lo + 400)))];
 described(_, oid) -> oid();
-described(Shapes, {list, Element}) -> [described(Shapes, Element) || _ <- lists:seq(1, range(0, 3))];
+described(Shapes, {list, Element}) -> described(Shapes, {list, 0, 3, Element});
+described(Shapes, {list, Lo, Hi, Element}) ->
+    [described(Shapes, Element) || _ <- lists:seq(1, range(Lo, min(Hi, Lo + 3)))];
 described(Shapes, {ref, Name}) ->
     case maps:get(Name, Shapes) of
         {sequence, Fields} -> list_to_tuple([Name | [field(Shapes, F) || F <- Fields]]);

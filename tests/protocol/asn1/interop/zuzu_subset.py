@@ -30,8 +30,10 @@ whose coding here is not X.691's:
     here, aligned in X.691), IA5String with a size range whose characters
     fit in 16 bits (the same), and BIT STRING (none in these modules; above
     16 bits it ends octet-aligned here, not in X.691);
-  - SEQUENCE types with a mandatory field outside the subset, lists of
-    elements outside it and CHOICE types without an alternative inside it.
+  - SEQUENCE types with a DEFAULT field (none in these modules; X.691
+    leaves out a value equal to the default) or with a mandatory field
+    outside the subset, lists of elements outside it and CHOICE types
+    without an alternative inside it.
 Extension values of ENUMERATED types (coded differently) are left out by
 both sides' generators. Nothing the modules use needs the other departures
 (lower-bound-only integers, more than 64 additions, fragmented lengths).
@@ -46,6 +48,7 @@ import sys
 SCHEMA_TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "..", "protocol", "schemas")
 sys.path.insert(0, os.path.abspath(SCHEMA_TOOLS))
 import check_schemas  # noqa: E402
+from generate import write_if_changed  # noqa: E402
 
 TOP = "ZUZU.Message"
 MODULE = "ZuzuInterop"
@@ -108,7 +111,11 @@ class Subset:
             if [n for _, n in t["items"]] != list(range(len(t["items"]))) or t["max"] != len(t["items"]) - 1:
                 problem = "items not numbered 0, 1, 2 ..."
         elif kind == "SEQUENCE":
+            if any("default" in f for f in t["fields"]):
+                problem = "a DEFAULT field (which X.691 leaves out when it holds its default)"
             for f in t["fields"]:
+                if problem:
+                    break
                 if not f.get("optional") and self.member_problem(f):
                     problem = "mandatory field %s: %s" % (f["name"], self.member_problem(f))
                     break
@@ -199,6 +206,8 @@ class Subset:
         if kind in ("SEQUENCE OF", "SET OF"):
             element = m["of"]
             inner = {"name": m["name"], "type": element}
+            if "size" in m:
+                return "{list, %d, %d, %s}" % (m["size"][0], m["size"][1], self.erlang_member(inner))
             return "{list, %s}" % self.erlang_member(inner)
         if "." in kind:
             return "{ref, %s}" % erlang_atom(asn_type_name(kind))
@@ -265,24 +274,18 @@ class Subset:
 
 
 def check_names(subset, names):
-    problems, seen = [], {}
+    """Names the Erlang side's module cannot spell (the schema checker has
+    already refused names that differ only in hyphens and underscores)."""
+    problems = []
     for name in names:
-        asn = asn_type_name(name)
-        if not TYPE_REFERENCE.match(asn):
-            problems.append("%s: %s is no ASN.1 type reference" % (name, asn))
-        if asn in seen:
-            problems.append("%s and %s are both %s" % (seen[asn], name, asn))
-        seen[asn] = name
+        if not TYPE_REFERENCE.match(asn_type_name(name)):
+            problems.append("%s: %s is no ASN.1 type reference" % (name, asn_type_name(name)))
         t = subset.types[name]
-        identifiers = [m["name"] for m in subset.members(t) if t["type"] in ("SEQUENCE", "CHOICE")]
-        if t["type"] == "ENUMERATED":
-            identifiers = [n for n, _ in t["items"]]
-        mangled = [asn_identifier(n) for n in identifiers]
-        for original, m in zip(identifiers, mangled):
-            if not IDENTIFIER.match(m):
-                problems.append("%s: %s is no ASN.1 identifier" % (name, m))
-            if mangled.count(m) > 1:
-                problems.append("%s: %s occurs twice once underscores are hyphens" % (name, original))
+        identifiers = [n for n, _ in t["items"]] if t["type"] == "ENUMERATED" else \
+            [m["name"] for m in subset.members(t)] if t["type"] in ("SEQUENCE", "CHOICE") else []
+        for identifier in identifiers:
+            if not IDENTIFIER.match(asn_identifier(identifier)):
+                problems.append("%s: %s is no ASN.1 identifier" % (name, asn_identifier(identifier)))
     return problems
 
 
@@ -317,16 +320,7 @@ def main(argv):
     os.makedirs(argv[2], exist_ok=True)
     outputs = {MODULE + ".asn": asn, MODULE + ".terms": terms, MODULE + ".weights": weights}
     for file_name, lines in outputs.items():
-        path = os.path.join(argv[2], file_name)
-        text = "".join(line + "\n" for line in lines)
-        try:
-            with open(path, encoding="utf-8") as f:
-                if f.read() == text:
-                    continue
-        except OSError:
-            pass
-        with open(path, "w", encoding="utf-8") as f:
-            f.write(text)
+        write_if_changed(os.path.join(argv[2], file_name), "".join(line + "\n" for line in lines))
     return 0
 
 
