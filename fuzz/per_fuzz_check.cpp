@@ -5,38 +5,46 @@
 #include "protocol/asn1/PERDecoder.h"
 #include "protocol/asn1/PEREncoder.h"
 
+#include <memory>
 #include <vector>
 
 namespace PerFuzz {
 
-Outcome checkRoundTrip(std::uint8_t const* data, std::size_t size, std::string& report)
+Outcome checkRoundTrip(ASN1::AbstractData::InfoType const* type, bool aligned, std::uint8_t const* data,
+                       std::size_t size, std::string& report)
 {
-    bool const aligned = size == 0 || (data[0] & 1) != 0;
-    char const* first = size == 0 ? nullptr : reinterpret_cast<char const*>(data) + 1;
-    char const* last = size == 0 ? nullptr : reinterpret_cast<char const*>(data) + size;
+    char const* first = size == 0 ? nullptr : reinterpret_cast<char const*>(data);
+    char const* last = size == 0 ? nullptr : first + size;
 
-    ASN1::SEQUENCE decoded(&Fuzz_info);
-    if (!ASN1::PERDecoder::decode(nullptr, first, last, decoded, aligned))
+    std::unique_ptr<ASN1::AbstractData> decoded(type->create(type));
+    if (!ASN1::PERDecoder::decode(nullptr, first, last, *decoded, aligned))
         return Outcome::Rejected;
     std::vector<char> encoding;
-    if (!ASN1::PEREncoder::encode(decoded, aligned, encoding))
+    if (!ASN1::PEREncoder::encode(*decoded, aligned, encoding))
         return Outcome::NotWritable;
 
-    ASN1::SEQUENCE again(&Fuzz_info);
-    if (!ASN1::PERDecoder::decode(nullptr, encoding.data(), encoding.data() + encoding.size(), again, aligned)) {
+    std::unique_ptr<ASN1::AbstractData> again(type->create(type));
+    if (!ASN1::PERDecoder::decode(nullptr, encoding.data(), encoding.data() + encoding.size(), *again, aligned)) {
         report = "re-encoding does not decode: " + hexText(encoding);
         return Outcome::Mismatch;
     }
-    if (decoded.compare(again) != 0) {
+    if (decoded->compare(*again) != 0) {
         report = "decoded again to another value: " + hexText(encoding);
         return Outcome::Mismatch;
     }
     std::vector<char> second;
-    if (!ASN1::PEREncoder::encode(again, aligned, second) || second != encoding) {
+    if (!ASN1::PEREncoder::encode(*again, aligned, second) || second != encoding) {
         report = "second encoding differs: " + hexText(encoding) + " then " + hexText(second);
         return Outcome::Mismatch;
     }
     return Outcome::RoundTripped;
+}
+
+Outcome checkFuzzInput(std::uint8_t const* data, std::size_t size, std::string& report)
+{
+    bool const aligned = size == 0 || (data[0] & 1) != 0;
+    return size == 0 ? checkRoundTrip(&Fuzz_info, aligned, nullptr, 0, report)
+                     : checkRoundTrip(&Fuzz_info, aligned, data + 1, size - 1, report);
 }
 
 } // namespace PerFuzz

@@ -124,7 +124,18 @@ protected:
     bool do_visit(ASN1::CHOICE& value) override
     {
         unsigned const total = value.info()->totalChoices;
-        return total > 0 && value.select(static_cast<int>(below(total))) && fill(*value.getValue());
+        if (!options_.weight)
+            return total > 0 && value.select(static_cast<int>(below(total))) && fill(*value.getValue());
+        std::vector<unsigned> weights(total);
+        unsigned sum = 0;
+        for (unsigned i = 0; i < total; ++i)
+            sum += weights[i] = options_.weight(value.info(), i);
+        if (sum == 0)
+            return false;
+        unsigned selection = 0;
+        for (unsigned r = below(sum); r >= weights[selection]; ++selection)
+            r -= weights[selection];
+        return value.select(static_cast<int>(selection)) && fill(*value.getValue());
     }
 
     bool do_visit(ASN1::SEQUENCE_OF_Base& value) override
@@ -172,19 +183,20 @@ protected:
     VisitSeqResult preVisitExtensionRoots(ASN1::SEQUENCE& seq) override
     {
         bool const deep = depth_ >= options_.maxDepth;
+        ASN1::SEQUENCE::InfoType const& info = *seq.info();
         ASN1::SEQUENCE::BitMap& options = seq.optionMap();
         for (unsigned i = 0; i < options.size(); ++i) {
-            if (!deep && below(2))
+            if (!deep && below(2) && allows(info, fieldOfOption(info, i)))
                 options.set(i);
             else
                 options.clear(i);
         }
         ASN1::SEQUENCE::BitMap& extensions = seq.extensionMap();
         extensions.resize(0);
-        if (!deep && seq.info()->extendable && below(2)) {
-            extensions.resize(seq.info()->knownExtensions);
+        if (!deep && info.extendable && below(2)) {
+            extensions.resize(info.knownExtensions);
             for (unsigned i = 0; i < extensions.size(); ++i)
-                if (below(2))
+                if (below(2) && allows(info, info.numFields + i))
                     extensions.set(i);
         }
         return CONTINUE;
@@ -207,6 +219,18 @@ private:
             return CONTINUE;
         ASN1::AbstractData* field = seq.makeField(static_cast<unsigned>(index));
         return field != nullptr && fill(*field) ? CONTINUE : FAIL;
+    }
+
+    bool allows(ASN1::SEQUENCE::InfoType const& info, unsigned field) const
+    {
+        return !options_.weight || options_.weight(&info, field) > 0;
+    }
+    static unsigned fieldOfOption(ASN1::SEQUENCE::InfoType const& info, unsigned option)
+    {
+        unsigned field = 0;
+        while (field < info.numFields && info.ids[field] != static_cast<int>(option))
+            ++field;
+        return field;
     }
 
     unsigned below(unsigned n) { return n == 0 ? 0 : static_cast<unsigned>(random_() % n); }

@@ -10,6 +10,7 @@
 #include "protocol/asn1/ASN1.h"
 
 #include <cstdint>
+#include <functional>
 #include <random>
 
 namespace PerFuzz {
@@ -20,6 +21,11 @@ struct RandomOptions {
     unsigned maxLength = 12;           // octets, bits or characters without a size constraint
     unsigned longLengthOneIn = 8;      // how often such a length goes up to 300 instead
     int maxDepth = 4;                  // below it, no OPTIONAL fields and no list elements
+    // The weight of member `member` of a type: of a CHOICE alternative (by
+    // number), how often it is selected relative to the others; of an
+    // OPTIONAL field or extension addition of a SEQUENCE (by field index),
+    // 0 to leave it out, else present half the time. Unset: 1 for all.
+    std::function<unsigned(ASN1::AbstractData::InfoType const* type, unsigned member)> weight;
 };
 
 void fillRandom(ASN1::AbstractData& value, std::mt19937& random, RandomOptions const& options = RandomOptions());

@@ -1,15 +1,25 @@
 #!/bin/bash
-# Builds the PER decoder fuzzer with clang (libFuzzer, AddressSanitizer,
+# Builds a PER decoder fuzzer with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for the given number of seconds.
 #
-#   scripts/fuzz.sh [SECONDS] [JOBS] [extra libFuzzer options...]
+#   scripts/fuzz.sh [TARGET] [SECONDS] [JOBS] [extra libFuzzer options...]
 #
-# The seed corpus is fuzz/corpus/per; the inputs the fuzzer adds are kept in
-# build/fuzz/corpus, and a crash reproducer lands in build/fuzz/artifacts.
-# Copy a reproducer into fuzz/corpus/per once its fault is mended: the
-# per_corpus_test program replays every file there in the normal build.
+# TARGET is one of
+#   per    the synthetic schema of fuzz/per_fuzz_types.h (the default);
+#   zuzu   ZUZU::Message, the control-link message, from the message classes
+#          generated out of protocol/schemas.
+# The seed corpus of a target is fuzz/corpus/TARGET; the inputs the fuzzer
+# adds are kept in build/fuzz/TARGET/corpus, and a crash reproducer lands in
+# build/fuzz/TARGET/artifacts. Copy a reproducer into fuzz/corpus/TARGET once
+# its fault is mended: the per_corpus_test program replays every file there
+# in the normal build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+target=per
+case ${1:-} in
+  per|zuzu) target=$1; shift ;;
+  ''|*[!0-9]*) [[ -z ${1:-} ]] || { echo "unknown fuzz target: $1 (per or zuzu)"; exit 2; } ;;
+esac
 seconds=${1:-60}
 jobs=${2:-1}
 shift $(( $# < 2 ? $# : 2 ))
@@ -17,21 +27,38 @@ cxx=${CXX_FUZZ:-clang++-14}
 command -v "$cxx" >/dev/null || { echo "$cxx not found (install clang-14 and libclang-rt-14-dev)"; exit 1; }
 
 out=build/fuzz
-mkdir -p "$out/obj" "$out/corpus" "$out/artifacts"
+mkdir -p "$out/obj" "$out/$target/corpus" "$out/$target/artifacts"
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -I.)
+sources=(protocol/asn1/*.cpp fuzz/per_fuzz_check.cpp fuzz/per_fuzz_types.cpp)
+headers=(protocol/asn1 fuzz)
+if [[ $target == zuzu ]]; then
+  # The message classes, generated as the build does, into the fuzz tree.
+  gen=$out/gen/protocol/schemas
+  stamp=$out/gen/stamp
+  if [[ ! -e $stamp || -n $(find protocol/schemas -newer "$stamp" \( -name '*.json' -o -name '*.py' \) -print -quit) ]]; then
+    python3 protocol/schemas/generate.py protocol/schemas "$gen"
+    touch "$stamp"
+  fi
+  flags+=(-I"$out/gen")
+  sources+=(protocol/schemas/OpaqueType.cpp)
+  for module in protocol/schemas/*.json; do sources+=("$gen/$(basename "$module" .json).cpp"); done
+  headers+=(protocol/schemas "$gen")
+fi
+sources+=("fuzz/${target}_decode_fuzz.cpp")
+
 objects=()
-for src in protocol/asn1/*.cpp fuzz/per_fuzz_types.cpp fuzz/per_fuzz_check.cpp fuzz/per_decode_fuzz.cpp; do
-  obj=$out/obj/$(echo "$src" | tr / _).o
-  if [[ ! -e $obj || $src -nt $obj || -n $(find protocol/asn1 fuzz -name '*.h' -newer "$obj" -print -quit) ]]; then
+for src in "${sources[@]}"; do
+  obj=$out/obj/$(echo "${src#$out/}" | tr / _).o
+  if [[ ! -e $obj || $src -nt $obj || -n $(find "${headers[@]}" -name '*.h' -newer "$obj" -print -quit) ]]; then
     "$cxx" "${flags[@]}" -c "$src" -o "$obj"
   fi
   objects+=("$obj")
 done
-"$cxx" -fsanitize=fuzzer,address,undefined "${objects[@]}" -o "$out/per_decode_fuzz"
+"$cxx" -fsanitize=fuzzer,address,undefined "${objects[@]}" -o "$out/${target}_decode_fuzz"
 
 workers=()
 if ((jobs > 1)); then workers=(-jobs="$jobs" -workers="$jobs"); fi
-seeds=$PWD/fuzz/corpus/per
-cd "$out" # parallel jobs write their fuzz-N.log files here
-exec ./per_decode_fuzz "${workers[@]}" -max_total_time="$seconds" -max_len=4096 \
+seeds=$PWD/fuzz/corpus/$target
+cd "$out/$target" # parallel jobs write their fuzz-N.log files here
+exec "../${target}_decode_fuzz" "${workers[@]}" -max_total_time="$seconds" -max_len=4096 \
   -artifact_prefix=artifacts/ "$@" corpus "$seeds"

@@ -1,13 +1,18 @@
-// Replays the PER decoder fuzzer's corpus (fuzz/corpus/per): the seeds,
-// which are encodings of random values, and every reproducer of a fault the
-// fuzzer found, through the same check as the fuzzer.
+// Replays the corpora of the PER decoder fuzzers through the same check as
+// the fuzzers: fuzz/corpus/per (the synthetic schema: seeds that encode
+// random values) and fuzz/corpus/zuzu (control-link messages: seeds that
+// encode the sample messages). Every file whose name starts with
+// "seed-" must round-trip; every other file, the reproducer of a fault a
+// fuzzer found, must at least not break the property.
 
 // 64-bit directory entries: a 32-bit readdir fails with EOVERFLOW on a file
 // system with large inode numbers (the cross build's tests run under qemu).
 #define _FILE_OFFSET_BITS 64
+#include "fuzz/hex_text.h"
 #include "fuzz/per_fuzz_check.h"
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
+#include "fuzz/zuzu_sample_messages.h"
 #include "protocol/asn1/PEREncoder.h"
 
 #include <gtest/gtest.h>
@@ -16,22 +21,23 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string corpusDirectory()
+std::string corpusDirectory(std::string const& target)
 {
     char const* source = std::getenv("SERVER_TEST_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/fuzz/corpus/per";
+    return std::string(source ? source : ".") + "/fuzz/corpus/" + target;
 }
 
-std::vector<std::string> corpusFiles()
+std::vector<std::string> corpusFiles(std::string const& directory)
 {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(corpusDirectory().c_str())) {
+    if (DIR* dir = opendir(directory.c_str())) {
         while (dirent* entry = readdir(dir))
             if (entry->d_name[0] != '.')
                 names.push_back(entry->d_name);
@@ -46,25 +52,57 @@ std::vector<std::uint8_t> readFile(std::string const& path)
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void writeFile(std::string const& path, std::vector<char> const& octets)
+{
+    std::ofstream(path, std::ios::binary).write(octets.data(), static_cast<std::streamsize>(octets.size()));
+}
+
+PerFuzz::Outcome checkMessage(std::uint8_t const* data, std::size_t size, std::string& report)
+{
+    return PerFuzz::checkRoundTrip(&ZUZU::Message::theInfo, true, data, size, report);
+}
+
+struct Corpus {
+    char const* target;
+    std::function<PerFuzz::Outcome(std::uint8_t const*, std::size_t, std::string&)> check;
+};
+
 } // namespace
 
 TEST(PERCorpus, EverySeedRoundTripsAndNoReproducerFails)
 {
-    std::vector<std::string> const names = corpusFiles();
-    ASSERT_FALSE(names.empty()) << "no corpus in " << corpusDirectory();
-    for (std::string const& name : names) {
-        std::vector<std::uint8_t> const input = readFile(corpusDirectory() + "/" + name);
-        std::string report;
-        PerFuzz::Outcome const outcome = PerFuzz::checkRoundTrip(input.data(), input.size(), report);
-        EXPECT_NE(PerFuzz::Outcome::Mismatch, outcome) << name << ": " << report;
-        if (name.compare(0, 5, "seed-") == 0) {
-            EXPECT_EQ(PerFuzz::Outcome::RoundTripped, outcome) << name;
+    Corpus const corpora[] = {{"per", PerFuzz::checkFuzzInput}, {"zuzu", checkMessage}};
+    for (Corpus const& corpus : corpora) {
+        std::string const directory = corpusDirectory(corpus.target);
+        std::vector<std::string> const names = corpusFiles(directory);
+        EXPECT_FALSE(names.empty()) << "no corpus in " << directory;
+        for (std::string const& name : names) {
+            std::vector<std::uint8_t> const input = readFile(directory + "/" + name);
+            std::string report;
+            PerFuzz::Outcome const outcome = corpus.check(input.data(), input.size(), report);
+            EXPECT_NE(PerFuzz::Outcome::Mismatch, outcome) << corpus.target << "/" << name << ": " << report;
+            if (name.compare(0, 5, "seed-") == 0) {
+                EXPECT_EQ(PerFuzz::Outcome::RoundTripped, outcome) << corpus.target << "/" << name;
+            }
         }
     }
 }
 
+// The message seeds are what the encoder writes today: a change of the
+// control link's wire format shows here first.
+TEST(PERCorpus, MessageSeedsAreTheEncodingsOfTheirMessages)
+{
+    for (PerFuzz::SampleMessage const& sample : PerFuzz::sampleMessages()) {
+        std::vector<char> encoding;
+        ASSERT_TRUE(ASN1::PEREncoder::encode(sample.make(), true, encoding)) << sample.name;
+        std::vector<std::uint8_t> const file = readFile(corpusDirectory("zuzu") + "/seed-" + sample.name);
+        EXPECT_EQ(PerFuzz::hexText(encoding), PerFuzz::hexText(std::vector<char>(file.begin(), file.end())))
+            << sample.name;
+    }
+}
+
 // Writes the seed files: run with --gtest_also_run_disabled_tests and
-// PER_SEED_DIR set to the corpus directory.
+// PER_SEED_DIR set to the directory of fuzz/corpus.
 TEST(PERCorpus, DISABLED_WriteSeeds)
 {
     char const* dir = std::getenv("PER_SEED_DIR");
@@ -76,7 +114,11 @@ TEST(PERCorpus, DISABLED_WriteSeeds)
         PerFuzz::fillRandom(value, random);
         std::vector<char> octets(1, aligned ? 1 : 0);
         ASSERT_TRUE(ASN1::PEREncoder::encode(value, aligned, octets)) << i;
-        std::ofstream(std::string(dir) + "/seed-" + std::to_string(i), std::ios::binary)
-            .write(octets.data(), static_cast<std::streamsize>(octets.size()));
+        writeFile(std::string(dir) + "/per/seed-" + std::to_string(i), octets);
+    }
+    for (PerFuzz::SampleMessage const& sample : PerFuzz::sampleMessages()) {
+        std::vector<char> octets;
+        ASSERT_TRUE(ASN1::PEREncoder::encode(sample.make(), true, octets)) << sample.name;
+        writeFile(std::string(dir) + "/zuzu/seed-" + sample.name, octets);
     }
 }

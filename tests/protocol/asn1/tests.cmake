@@ -5,22 +5,41 @@ foreach(t asn1_value_model_test asn1_visitor_test asn1_value_notation_test)
   set(SERVER_TEST_EXTRA_${t} asn1_test_types)
 endforeach()
 
-# The PER decoder fuzzer's schema, check and random values, shared with the
-# replay of its corpus.
-add_library(per_fuzz_support STATIC
-  ${PROJECT_SOURCE_DIR}/fuzz/per_fuzz_types.cpp
-  ${PROJECT_SOURCE_DIR}/fuzz/per_fuzz_check.cpp
-  ${PROJECT_SOURCE_DIR}/fuzz/per_random_value.cpp)
-target_link_libraries(per_fuzz_support PUBLIC asn1)
-set(SERVER_TEST_EXTRA_per_corpus_test per_fuzz_support)
+# The replay of the fuzzers' corpora (the libraries are fuzz/CMakeLists.txt's).
+set(SERVER_TEST_EXTRA_per_corpus_test per_fuzz_support zuzu_sample_messages)
+
+# Which part of the control-link messages the interoperability test compares.
+add_test(NAME zuzu_subset_script COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/interop/zuzu_subset_test.py)
+set_tests_properties(zuzu_subset_script PROPERTIES TIMEOUT 60)
 
 # Interoperability with Erlang/OTP's ASN.1 compiler: native builds only
-# (the cross build's tests run under qemu).
+# (the cross build's tests run under qemu). per_interop checks the coder on
+# type shapes of its own, zuzu_interop on control-link messages, whose
+# Erlang module zuzu_subset.py writes from the schema files.
 if(NOT CMAKE_CROSSCOMPILING)
   find_program(SERVER_ESCRIPT escript)
-  add_executable(per_interop ${CMAKE_CURRENT_LIST_DIR}/interop/per_interop.cpp)
-  target_link_libraries(per_interop PRIVATE per_fuzz_support ${SERVER_ALL_LIBRARIES} GTest::gtest_main)
-  add_test(NAME per_interop COMMAND per_interop)
-  set_tests_properties(per_interop PROPERTIES TIMEOUT 120
-    ENVIRONMENT "SERVER_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR};ESCRIPT=${SERVER_ESCRIPT}")
+  set(interop_dir ${CMAKE_CURRENT_LIST_DIR}/interop)
+  add_library(erlang_exchange STATIC ${interop_dir}/ErlangExchange.cpp)
+  target_link_libraries(erlang_exchange PUBLIC asn1 GTest::gtest)
+
+  set(zuzu_subset_dir ${PROJECT_BINARY_DIR}/zuzu_interop)
+  file(GLOB interop_schemas CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/protocol/schemas/*.json)
+  add_custom_command(
+    OUTPUT ${zuzu_subset_dir}/ZuzuInterop.asn ${zuzu_subset_dir}/ZuzuInterop.terms
+           ${zuzu_subset_dir}/ZuzuInterop.weights
+    COMMAND ${Python3_EXECUTABLE} ${interop_dir}/zuzu_subset.py ${PROJECT_SOURCE_DIR}/protocol/schemas ${zuzu_subset_dir}
+    DEPENDS ${interop_dir}/zuzu_subset.py ${interop_schemas} ${PROJECT_SOURCE_DIR}/protocol/schemas/check_schemas.py
+    COMMENT "Writing the Erlang side's view of the control-link messages"
+    VERBATIM)
+  add_custom_target(zuzu_interop_subset DEPENDS ${zuzu_subset_dir}/ZuzuInterop.asn)
+
+  foreach(t per_interop zuzu_interop)
+    add_executable(${t} ${interop_dir}/${t}.cpp)
+    target_link_libraries(${t} PRIVATE erlang_exchange per_fuzz_support ${SERVER_ALL_LIBRARIES} GTest::gtest_main)
+    add_test(NAME ${t} COMMAND ${t})
+    set_tests_properties(${t} PROPERTIES TIMEOUT 120
+      ENVIRONMENT "SERVER_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR};ESCRIPT=${SERVER_ESCRIPT}")
+  endforeach()
+  add_dependencies(zuzu_interop zuzu_interop_subset)
+  target_compile_definitions(zuzu_interop PRIVATE "ZUZU_INTEROP_DIRECTORY=\"${zuzu_subset_dir}\"")
 endif()
