@@ -42,7 +42,8 @@ public:
     // receiver and starts it; the result is the connection's Activate.
     bool Activate(Control::Service* connection);
     // Stops and destroys the connection object; every service is told of
-    // the disconnect, also when no controller was connected.
+    // the disconnect, also when no controller was connected. Not from
+    // inside a command or OnConnect: the connection is running then.
     void Deactivate();
 
     void Success();

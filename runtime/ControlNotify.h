@@ -2,7 +2,10 @@
 // The receiver of a message connection (Control::Service): told when the
 // peer connects, when the connection is gone and of each message that
 // arrives. The component that owns a connection is usually its receiver;
-// the connection keeps only a pointer and never deletes it.
+// the connection keeps only a pointer and never deletes it. OnConnect and
+// OnMessage run inside the connection's own code (its socket and timer
+// callbacks, or Activate), so the receiver must not destroy the connection
+// from there; from OnDisconnect it may.
 namespace Control {
 
 class Notify {
