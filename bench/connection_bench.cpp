@@ -1,10 +1,10 @@
 // Round trip of one message over the control link's stack on loopback TCP:
 // a connector sends, an acceptor with connection check echoes, the
 // connector receives. Both ends run in this process on the one main loop.
-#include "runtime/AcceptorNetCheckConnection.h"
-#include "runtime/ConnectorNet.h"
-#include "runtime/Multiplexer.h"
-#include "runtime/Timer.h"
+#include "runtime/link/AcceptorNetCheckConnection.h"
+#include "runtime/link/ConnectorNet.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/loop/Timer.h"
 #include "tools/EchoReceiver.h"
 
 #include <benchmark/benchmark.h>

@@ -1,10 +1,10 @@
 // Costs of the main loop's bookkeeping: arming timers among many pending
 // ones, firing them, sweeping deferred calls and building and servicing the
 // poll set.
-#include "runtime/Dpc.h"
-#include "runtime/Event.h"
-#include "runtime/Multiplexer.h"
-#include "runtime/Timer.h"
+#include "runtime/loop/Dpc.h"
+#include "runtime/loop/Event.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/loop/Timer.h"
 
 #include <benchmark/benchmark.h>
 

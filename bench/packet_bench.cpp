@@ -1,9 +1,9 @@
 // Packet bodies from the pool against 64 KiB from the heap, and TPKT frames
 // through the stream and TPKT layers on a socket pair.
-#include "runtime/Multiplexer.h"
-#include "runtime/ProtocolsList.h"
-#include "runtime/StrmProtocol.h"
-#include "runtime/TpktProtocol.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/packet/ProtocolsList.h"
+#include "runtime/packet/StrmProtocol.h"
+#include "runtime/packet/TpktProtocol.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "core/CommandLine.h"
 
-#include "runtime/Version.h"
+#include "runtime/process/Version.h"
 
 #include <cstring>
 #include <ostream>

@@ -3,14 +3,14 @@
 #include "core/StatusDump.h"
 #include "protocol/CtrlSrvServer.h"
 #include "protocol/HeartBeatCtl.h"
-#include "runtime/AcceptorNetCheckConnection.h"
-#include "runtime/ChildWait.h"
-#include "runtime/Daemon.h"
-#include "runtime/Multiplexer.h"
-#include "runtime/PidFile.h"
-#include "runtime/RootPath.h"
-#include "runtime/TraceCtl.h"
-#include "runtime/Version.h"
+#include "runtime/link/AcceptorNetCheckConnection.h"
+#include "runtime/loop/ChildWait.h"
+#include "runtime/process/Daemon.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/process/PidFile.h"
+#include "runtime/base/RootPath.h"
+#include "runtime/process/TraceCtl.h"
+#include "runtime/process/Version.h"
 
 #include <iostream>
 #include <sstream>

@@ -10,7 +10,7 @@
 // One instance per process: the control server cannot unbind services.
 #include "core/CommandLine.h"
 #include "core/ServerSignals.h"
-#include "runtime/IniFile.h"
+#include "runtime/process/IniFile.h"
 
 #include <iosfwd>
 #include <memory>

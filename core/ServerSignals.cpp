@@ -1,7 +1,7 @@
 #include "core/ServerSignals.h"
 
-#include "runtime/Multiplexer.h"
-#include "runtime/Signal.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/loop/Signal.h"
 
 #include <csignal>
 

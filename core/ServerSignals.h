@@ -6,7 +6,7 @@
 // reactions: stop for SIGTERM and SIGINT, a status dump for SIGUSR2, a
 // re-read of the hardware resources for SIGHUP. There is one instance per
 // process; the reactions object is not owned and must outlive it.
-#include "runtime/Dpc.h"
+#include "runtime/loop/Dpc.h"
 
 class ServerSignals {
 public:

@@ -1,8 +1,8 @@
 #include "core/StatusDump.h"
 
-#include "runtime/Multiplexer.h"
-#include "runtime/RootPath.h"
-#include "runtime/Version.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/base/RootPath.h"
+#include "runtime/process/Version.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "protocol/CtrlSrvServer.h"
 
 #include "protocol/asn1/ValueNotation.h"
-#include "runtime/ExtBufInHex.h"
-#include "runtime/ExtHeader.h"
+#include "runtime/text/ExtBufInHex.h"
+#include "runtime/text/ExtHeader.h"
 
 #include <iostream>
 #include <iterator>

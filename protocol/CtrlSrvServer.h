@@ -13,11 +13,11 @@
 // receiver; it keeps the services by pointer and never owns them. Services
 // are bound once at start-up and never unbound.
 #include "protocol/CtrlSrvService.h"
-#include "runtime/ControlService.h"
+#include "runtime/link/ControlService.h"
 // Before the global below, so that the main loop outlives its timer.
-#include "runtime/Multiplexer.h"
-#include "runtime/Timer.h"
-#include "runtime/TpktProtocol.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/loop/Timer.h"
+#include "runtime/packet/TpktProtocol.h"
 
 #include <cstddef>
 #include <iosfwd>

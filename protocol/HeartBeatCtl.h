@@ -6,8 +6,8 @@
 // connected but never sent a command is not dropped. One instance, made on
 // first use.
 #include "protocol/CtrlSrvService.h"
-#include "runtime/Multiplexer.h"
-#include "runtime/Timer.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/loop/Timer.h"
 
 #include <iosfwd>
 

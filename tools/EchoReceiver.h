@@ -2,7 +2,7 @@
 // The receiver of an echoing message connection: every message that arrives
 // goes back to the peer as it is. Used by the TPKT echo program and the
 // connection benchmark; the connection is not owned.
-#include "runtime/ControlService.h"
+#include "runtime/link/ControlService.h"
 
 class EchoReceiver : public Control::Notify {
 public:

@@ -9,7 +9,7 @@
 // with a one-line reason on standard error and nothing on standard output.
 #include "protocol/asn1/ASN1.h"
 #include "protocol/schemas/TypeTable.h"
-#include "runtime/ExtBufInHex.h"
+#include "runtime/text/ExtBufInHex.h"
 
 #include <cctype>
 #include <iostream>

@@ -7,10 +7,10 @@
 //
 // The first line on standard output is "port <P>" with the bound port; the
 // connection's own log lines follow. Runs until SIGTERM or SIGINT.
-#include "runtime/AcceptorNetCheckConnection.h"
-#include "runtime/Multiplexer.h"
-#include "runtime/Signal.h"
-#include "runtime/Timer.h"
+#include "runtime/link/AcceptorNetCheckConnection.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/loop/Signal.h"
+#include "runtime/loop/Timer.h"
 #include "tools/EchoReceiver.h"
 
 #include <cerrno>

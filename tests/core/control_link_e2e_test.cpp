@@ -1,6 +1,6 @@
 // The control link of the real server: TPKT frames of hand-built PER bytes
 // on loopback, and the answers the server sends back.
-#include "ControllerLink.h"
+#include "support/ControllerLink.h"
 
 #include <gtest/gtest.h>
 

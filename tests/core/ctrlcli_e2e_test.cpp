@@ -1,6 +1,6 @@
 // ctrlcli against the real server: commands read from standard input, the
 // numbering of seq, and every message printed with its arrival time.
-#include "ServerUnderTest.h"
+#include "support/ServerUnderTest.h"
 
 #include <gtest/gtest.h>
 #include <regex>

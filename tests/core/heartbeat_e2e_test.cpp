@@ -1,7 +1,7 @@
 // The heartbeat of the real server: two minutes after the controller's last
 // command the server closes the connection. A program of its own, so that
 // its two minutes run alongside the other tests.
-#include "ControllerLink.h"
+#include "support/ControllerLink.h"
 
 #include <gtest/gtest.h>
 

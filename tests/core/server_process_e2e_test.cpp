@@ -1,7 +1,7 @@
 // The server program's life as seen from outside: command line, start-up,
 // configuration, signals, pid file and daemon mode.
-#include "ControllerLink.h"
-#include "runtime/LogSocket.h"
+#include "support/ControllerLink.h"
+#include "support/LogSocket.h"
 
 #include <gtest/gtest.h>
 #include <regex>

@@ -4,8 +4,8 @@
 #include "protocol/CtrlSrvServer.h"
 #include "protocol/HeartBeatCtl.h"
 #include "protocol/asn1/ValueNotation.h"
-#include "runtime/ControlServiceNet.h"
-#include "runtime/loop_test_support.h"
+#include "runtime/link/ControlServiceNet.h"
+#include "support/loop_test_support.h"
 
 #include <gtest/gtest.h>
 #include <arpa/inet.h>

@@ -7,7 +7,7 @@
 #include "protocol/schemas/TypeTable.h"
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
-#include "runtime/ExtBufInHex.h"
+#include "runtime/text/ExtBufInHex.h"
 
 #include <gtest/gtest.h>
 

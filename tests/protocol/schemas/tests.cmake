@@ -40,4 +40,4 @@ set(SERVER_TEST_EXTRA_schema_generator_test schema_sample schema_test_support)
 add_test(NAME schema_generator_script
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/generate_test.py)
 set_tests_properties(schema_generator_script PROPERTIES TIMEOUT 60)
-set(SERVER_TEST_EXTRA_schema_coding_test schema_test_support)
+set(SERVER_TEST_EXTRA_schema_coding_test schema_test_support runtime_text)

@@ -1,5 +1,0 @@
-#include "runtime/ProtocolStatus.h"
-
-#include <ostream>
-
-void Protocol_status_text::out(std::ostream& os) const { os << text_; }

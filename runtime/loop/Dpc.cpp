@@ -1,0 +1,29 @@
+#include "runtime/loop/Dpc.h"
+
+#include "runtime/loop/Multiplexer.h"
+
+Dpc::~Dpc()
+{
+    Deactivate();
+}
+
+void Dpc::Bind(DpcHandler* handler)
+{
+    handler_.reset(handler);
+}
+
+void Dpc::Activate()
+{
+    if (!active_) {
+        multiplexer.attach(this);
+        active_ = true;
+    }
+}
+
+void Dpc::Deactivate()
+{
+    if (active_) {
+        multiplexer.dettach(this);
+        active_ = false;
+    }
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The controller's end of the control link for end-to-end tests: frames of
+// hand-written payload bytes go out, and the payloads of the frames the
+// server sends come back as hex text.
+#include "support/ServerUnderTest.h"
+#include "tools/TpktClient.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using Bytes = std::vector<char>;
+
+// "80 01 07 18" as bytes.
+inline Bytes bytes(std::string const& hexText)
+{
+    Bytes out;
+    std::istringstream in(hexText);
+    for (std::string pair; in >> pair;)
+        out.push_back(static_cast<char>(std::stoul(pair, nullptr, 16)));
+    return out;
+}
+
+inline std::string hex(Bytes const& data)
+{
+    static char const digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (char c : data) {
+        auto b = static_cast<unsigned char>(c);
+        if (!text.empty())
+            text += ' ';
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+class ControllerLink {
+public:
+    // Connects, retrying while the server is not listening yet.
+    bool connect(unsigned short port, milliseconds limit = patience(milliseconds(10000)))
+    {
+        return eventually([&] { return client_.connect("127.0.0.1", port); }, limit);
+    }
+
+    // Connects and pings until the server answers: a connection made
+    // before the server noticed the end of the previous controller is
+    // refused.
+    bool connectServed(unsigned short port, milliseconds limit = patience(milliseconds(10000)))
+    {
+        return eventually(
+            [&] { return client_.connect("127.0.0.1", port) && send(bytes("06 00")) && receive(milliseconds(500)) == "10"; },
+            limit);
+    }
+
+    void close() { client_.close(); }
+    bool write(Bytes const& data) { return client_.write(data); }
+    bool send(Bytes const& payload) { return client_.send(payload); }
+
+    // The payload of the next frame as hex text; "" when none arrives in
+    // time, "closed" when the server closed the connection, "malformed: "
+    // and the bytes when they are no TPKT frame.
+    std::string receive(milliseconds limit = patience(milliseconds(5000)))
+    {
+        Bytes payload;
+        switch (client_.receive(payload, static_cast<int>(limit.count()))) {
+        case TpktClient::frame:
+            return hex(payload);
+        case TpktClient::closed:
+            return "closed";
+        case TpktClient::malformed:
+            return "malformed: " + hex(client_.unread());
+        case TpktClient::timeout:
+            break;
+        }
+        return "";
+    }
+
+    // True when the server closes the connection within the limit; frames
+    // that arrive meanwhile are skipped.
+    bool closedByServer(milliseconds limit = patience(milliseconds(5000)))
+    {
+        auto deadline = Clock::now() + limit;
+        for (;;) {
+            auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                return false;
+            std::string got = receive(left);
+            if (got == "closed")
+                return true;
+            if (got.empty())
+                return false;
+        }
+    }
+
+private:
+    TpktClient client_;
+};
+
+} // namespace e2e
