@@ -100,9 +100,12 @@ void ControlSocket::onClient(Client& client, short revents)
         flush(client);
     if ((revents & (POLLIN | POLLHUP)) && !client.peerDone && client.out.size() < outputHold)
         readFrom(client);
-    // Lines held back while the output was large run once it has drained.
-    runLines(client);
-    flush(client);
+    // Lines held back while the output was large run once it has drained,
+    // as long as the socket takes what they produce.
+    do {
+        runLines(client);
+        flush(client);
+    } while (client.out.size() < outputHold && client.in.find('\n') != std::string::npos);
     if (client.out.size() > outputLimit || (client.peerDone && client.out.empty())) {
         drop(client);
         return;
