@@ -1,5 +1,6 @@
 #include "sim/BoardModels.h"
 
+#include "sim/HalDevice.h"
 #include "sim/WatchdogDevice.h"
 
 namespace Sim {
@@ -8,6 +9,7 @@ namespace Sim {
 std::unique_ptr<SimulatedBoard> makeBoard()
 {
     auto board = std::make_unique<SimulatedBoard>();
+    board->add(std::make_unique<HalDevice>());
     board->add(std::make_unique<WatchdogDevice>());
     return board;
 }
