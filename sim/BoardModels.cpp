@@ -1,5 +1,6 @@
 #include "sim/BoardModels.h"
 
+#include "sim/DspDevice.h"
 #include "sim/DtmfDevice.h"
 
 namespace Sim {
@@ -8,6 +9,7 @@ std::unique_ptr<SimulatedBoard> makeBoard()
 {
     auto board = std::make_unique<SimulatedBoard>();
     board->add(std::make_unique<DtmfDevice>());
+    board->add(std::make_unique<DspDevice>());
     return board;
 }
 
