@@ -1,6 +1,7 @@
 #include "hardware/DSProcReceiverService.h"
 
 #include "hardware/DSProcReceiver.h"
+#include "hardware/ErrnoText.h"
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/BoardDevices.h"
 #include "runtime/process/TraceCtl.h"
@@ -13,6 +14,8 @@
 
 namespace Hardware {
 
+using namespace Board::VoiceDsp;
+
 namespace {
 
 char const* GetDSPDevName()
@@ -24,12 +27,6 @@ std::unique_ptr<DSProcReceiverService>& theInstance()
 {
     static std::unique_ptr<DSProcReceiverService> service;
     return service;
-}
-
-struct ErrnoText {};
-std::ostream& operator<<(std::ostream& out, ErrnoText)
-{
-    return out << " errno=\"" << std::strerror(errno) << '"';
 }
 
 float asFloat(std::uint32_t bits)

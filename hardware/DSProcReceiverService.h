@@ -11,6 +11,7 @@
 // requests simply fail.
 #include "hardware/DriverEvents.h"
 #include "hardware/EnableIds.h"
+#include "hardware/device/VoiceDspRequests.h"
 #include "protocol/schemas/ZUZU.h"
 
 #include <cstdint>
@@ -22,31 +23,6 @@ class DSProcReceiver;
 
 class DSProcReceiverService : public DriverEvents {
 public:
-    enum : unsigned long {
-        DSPROC_CONFIGURE = 0x40146401,
-        DSPROC_ENABLE = 0x400c6402,
-        DSPROC_DISABLE = 0x400c6403,
-        DSPROC_VERSION = 0x40046404,
-    };
-    // Feature numbers: the configure feature and the enable/disable mask bit.
-    static constexpr std::uint32_t featureVAD = 1;
-    static constexpr std::uint32_t featureSD = 2;
-    static constexpr std::uint32_t featureMuteRx = 4;
-    static constexpr std::uint32_t featureMuteTx = 8;
-    static constexpr std::uint32_t featureBSS = 16;
-    static constexpr std::uint32_t featureDelays = 32;
-    static constexpr std::uint32_t featureRxGain = 64;
-    static constexpr std::uint32_t featureNG = 128;
-    static constexpr std::uint32_t featureToneFilter = 256;
-    static constexpr std::uint32_t featureSelcalSh = 1024;
-    // Event types.
-    static constexpr std::uint32_t eventVAD = 1;
-    static constexpr std::uint32_t eventSD = 2;
-    static constexpr std::uint32_t eventBSS = 16;
-    static constexpr std::uint32_t eventToneFilter = 256;
-    static constexpr std::uint32_t eventFlags = 512;
-    static constexpr std::size_t eventSize = 24;
-
     static DSProcReceiverService& instance();
     // Closes the device and forgets the instance; the next instance() starts
     // afresh (orderly stop, tests).

@@ -1,6 +1,7 @@
 #include "hardware/TonecReceiverService.h"
 
 #include "hardware/TonecReceiver.h"
+#include "hardware/ErrnoText.h"
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/BoardDevices.h"
 
@@ -10,6 +11,8 @@
 #include <iostream>
 
 namespace Hardware {
+
+using namespace Board::ToneDsp;
 
 namespace {
 
@@ -22,13 +25,6 @@ std::unique_ptr<TonecReceiverService>& theInstance()
 {
     static std::unique_ptr<TonecReceiverService> service;
     return service;
-}
-
-// " errno=\"text\"" of the current errno.
-struct ErrnoText {};
-std::ostream& operator<<(std::ostream& out, ErrnoText)
-{
-    return out << " errno=\"" << std::strerror(errno) << '"';
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 // simply fail.
 #include "hardware/DriverEvents.h"
 #include "hardware/EnableIds.h"
+#include "hardware/device/ToneDspRequests.h"
 #include "protocol/schemas/TERM.h"
 #include "protocol/schemas/ZUZU.h"
 
@@ -22,22 +23,7 @@ class TonecReceiver;
 
 class TonecReceiverService : public DriverEvents {
 public:
-    // Request numbers of the driver.
-    enum : unsigned long {
-        DTMF_CONFIGURE_DETECTOR = 0x40144202,
-        DTMF_ENABLE_DETECTOR = 0x40084203,
-        DTMF_DISABLE_DETECTOR = 0x40044204,
-        DTMF_DIAL = 0x400c4205,
-        CHANNEL_LMS_ON = 0x40044206,
-        CHANNEL_LMS_OFF = 0x40044207,
-        DTMF_REJECTION_ENABLE = 0x40044209,
-        DTMF_REJECTION_DISABLE = 0x4004420a,
-        IVA_DETECTOR_ENABLE = 0x4004420b,
-        IVA_DETECTOR_DISABLE = 0x4004420c,
-        IVA_CONFIGURE_DETECTOR = 0x4008420d,
-        SELCAL_DIAL = 0x400c420e,
-    };
-    static constexpr std::size_t eventSize = 16;
+    static constexpr std::size_t eventSize = Board::ToneDsp::eventSize;
     static constexpr int selcalAmplitude = 12000;
 
     static TonecReceiverService& instance();

@@ -1,6 +1,8 @@
 #include "sim/DspDevice.h"
 
 #include "hardware/device/BigEndian.h"
+#include "hardware/device/VoiceDspRequests.h"
+#include "sim/ControlNumber.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,26 +12,9 @@
 
 namespace Sim {
 
+using namespace Board::VoiceDsp;
+
 namespace {
-
-enum : unsigned long {
-    DSPROC_CONFIGURE = 0x40146401,
-    DSPROC_ENABLE = 0x400c6402,
-    DSPROC_DISABLE = 0x400c6403,
-    DSPROC_VERSION = 0x40046404,
-};
-
-bool number(std::string const& text, unsigned long& value)
-{
-    try {
-        std::size_t used = 0;
-        long long parsed = std::stoll(text, &used, 0);
-        value = static_cast<unsigned long>(parsed);
-        return used == text.size();
-    } catch (...) {
-        return false;
-    }
-}
 
 std::uint32_t floatBits(float value)
 {
@@ -95,13 +80,7 @@ int DspDevice::request_none(Open&, unsigned long code, RequestNote& note)
 
 ssize_t DspDevice::read(Open&, void* buffer, std::size_t size)
 {
-    if (events_.empty())
-        return -EAGAIN;
-    std::vector<std::uint8_t> record = std::move(events_.front());
-    events_.pop_front();
-    std::size_t n = std::min(size, record.size());
-    std::memcpy(buffer, record.data(), n);
-    return static_cast<ssize_t>(n);
+    return events_.read(buffer, size);
 }
 
 void DspDevice::queue(unsigned ts, std::uint32_t id, std::uint32_t type, std::uint32_t w0, std::uint32_t w1,
@@ -111,7 +90,7 @@ void DspDevice::queue(unsigned ts, std::uint32_t id, std::uint32_t type, std::ui
     std::uint32_t const words[] = {ts, id, type, w0, w1, w2};
     for (std::size_t i = 0; i < 6; ++i)
         Board::put_be32(record.data() + 4 * i, words[i]);
-    events_.push_back(std::move(record));
+    events_.push(std::move(record));
 }
 
 bool DspDevice::control(std::vector<std::string> const& words, std::ostream& reply)
@@ -123,7 +102,7 @@ bool DspDevice::control(std::vector<std::string> const& words, std::ostream& rep
     for (std::size_t i = 1; i < words.size(); ++i) {
         if (verb == "bss" && i == 2)
             continue;
-        if (!number(words[i], n[i]))
+        if (!controlNumber(words[i], n[i]))
             return false;
     }
     auto count = words.size();

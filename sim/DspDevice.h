@@ -21,11 +21,11 @@
 //   short N                          a record of only N bytes (0..23)
 //   show TS                          the timeslot's enabled features and ids
 //   clear                            drop every queued event
+#include "sim/RecordQueue.h"
 #include "sim/SimDevice.h"
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <vector>
 
@@ -51,7 +51,7 @@ public:
     Timeslot const& timeslot(unsigned ts) { return timeslots_[ts]; }
     void queue(unsigned ts, std::uint32_t id, std::uint32_t type, std::uint32_t w0, std::uint32_t w1,
                std::uint32_t w2);
-    void queue_raw(std::vector<std::uint8_t> bytes) { events_.push_back(std::move(bytes)); }
+    void queue_raw(std::vector<std::uint8_t> bytes) { events_.push(std::move(bytes)); }
     std::size_t queued() const { return events_.size(); }
 
 private:
@@ -59,7 +59,7 @@ private:
 
     int version_ = 2;
     std::map<unsigned, Timeslot> timeslots_;
-    std::deque<std::vector<std::uint8_t>> events_;
+    RecordQueue events_;
 };
 
 } // namespace Sim

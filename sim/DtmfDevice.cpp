@@ -1,6 +1,8 @@
 #include "sim/DtmfDevice.h"
 
 #include "hardware/device/BigEndian.h"
+#include "hardware/device/ToneDspRequests.h"
+#include "sim/ControlNumber.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,35 +12,7 @@
 
 namespace Sim {
 
-namespace {
-
-enum : unsigned long {
-    DTMF_CONFIGURE_DETECTOR = 0x40144202,
-    DTMF_ENABLE_DETECTOR = 0x40084203,
-    DTMF_DISABLE_DETECTOR = 0x40044204,
-    DTMF_DIAL = 0x400c4205,
-    CHANNEL_LMS_ON = 0x40044206,
-    CHANNEL_LMS_OFF = 0x40044207,
-    DTMF_REJECTION_ENABLE = 0x40044209,
-    DTMF_REJECTION_DISABLE = 0x4004420a,
-    IVA_DETECTOR_ENABLE = 0x4004420b,
-    IVA_DETECTOR_DISABLE = 0x4004420c,
-    IVA_CONFIGURE_DETECTOR = 0x4008420d,
-    SELCAL_DIAL = 0x400c420e,
-};
-
-bool number(std::string const& text, unsigned long& value)
-{
-    try {
-        std::size_t used = 0;
-        value = std::stoul(text, &used, 0);
-        return used == text.size();
-    } catch (...) {
-        return false;
-    }
-}
-
-} // namespace
+using namespace Board::ToneDsp;
 
 int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote& note)
 {
@@ -138,13 +112,7 @@ int DtmfDevice::request_value(Open&, unsigned long code, unsigned long value, Re
 
 ssize_t DtmfDevice::read(Open&, void* buffer, std::size_t size)
 {
-    if (events_.empty())
-        return -EAGAIN;
-    std::vector<std::uint8_t> record = std::move(events_.front());
-    events_.pop_front();
-    std::size_t n = std::min(size, record.size());
-    std::memcpy(buffer, record.data(), n);
-    return static_cast<ssize_t>(n);
+    return events_.read(buffer, size);
 }
 
 void DtmfDevice::queue(unsigned ts, std::uint32_t code, std::uint32_t id, std::uint32_t timestamp)
@@ -154,14 +122,14 @@ void DtmfDevice::queue(unsigned ts, std::uint32_t code, std::uint32_t id, std::u
     Board::put_be32(record.data() + 4, ts);
     Board::put_be32(record.data() + 8, timestamp);
     Board::put_be32(record.data() + 12, id);
-    events_.push_back(std::move(record));
+    events_.push(std::move(record));
 }
 
 bool DtmfDevice::control(std::vector<std::string> const& words, std::ostream& reply)
 {
     std::vector<unsigned long> n(words.size());
     for (std::size_t i = 1; i < words.size(); ++i)
-        if (!number(words[i], n[i]))
+        if (!controlNumber(words[i], n[i]))
             return false;
     if (words.empty())
         return false;

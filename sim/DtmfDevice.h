@@ -15,10 +15,10 @@
 //   short N                         queue a record of only N bytes (0..15)
 //   show TS                         print the timeslot's state
 //   clear                           drop every queued event
+#include "sim/RecordQueue.h"
 #include "sim/SimDevice.h"
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -52,12 +52,12 @@ public:
     // The state of a timeslot (a default one when never addressed).
     Timeslot const& timeslot(unsigned ts) { return timeslots_[ts]; }
     void queue(unsigned ts, std::uint32_t code, std::uint32_t id, std::uint32_t timestamp);
-    void queue_raw(std::vector<std::uint8_t> bytes) { events_.push_back(std::move(bytes)); }
+    void queue_raw(std::vector<std::uint8_t> bytes) { events_.push(std::move(bytes)); }
     std::size_t queued() const { return events_.size(); }
 
 private:
     std::map<unsigned, Timeslot> timeslots_;
-    std::deque<std::vector<std::uint8_t>> events_;
+    RecordQueue events_;
     std::uint32_t timestamp_ = 0;
 };
 

@@ -1,11 +1,19 @@
 #pragma once
 // A device model wrapped so that a test sees every request exactly as the
 // front end sent it: the request number, the record's bytes (or the value)
-// and the loop time. The wrapped model still answers.
+// and the loop time. The wrapped model still answers. Below it, the fixture
+// of a front end's tests: a simulated board with the tapped model installed
+// and a loop stepper on a test clock.
+#include "hardware/device/BoardDevices.h"
 #include "runtime/base/MuxTime.h"
 #include "sim/SimDevice.h"
+#include "sim/SimulatedBoard.h"
+#include "support/LoopStepper.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,3 +76,34 @@ inline std::vector<std::uint8_t> be32s(std::initializer_list<std::uint32_t> word
             bytes.push_back(static_cast<std::uint8_t>(w >> shift));
     return bytes;
 }
+
+// Service is the front end's singleton; it is released after each test so
+// that the next one starts with a fresh device and id counter.
+template <class Model, class Service>
+class TappedDevice : public ::testing::Test {
+protected:
+    using Tap = DeviceTap<Model>;
+
+    TappedDevice()
+    {
+        tap = &static_cast<Tap&>(board.add(std::make_unique<Tap>()));
+        Board::install(&board);
+    }
+    ~TappedDevice() override
+    {
+        Service::release();
+        Board::install(nullptr);
+    }
+
+    Service& service() { return Service::instance(); }
+    // Serves the events the model has queued.
+    void deliver()
+    {
+        board.refresh();
+        stepper.pass();
+    }
+
+    LoopStepper stepper;
+    Sim::SimulatedBoard board;
+    Tap* tap = nullptr;
+};

@@ -17,6 +17,7 @@
 using Hardware::DSProcReceiver;
 using Hardware::DSProcReceiverService;
 using Service = DSProcReceiverService;
+namespace Req = Board::VoiceDsp;
 
 namespace {
 
@@ -57,33 +58,11 @@ std::ostream& operator<<(std::ostream& out, TestReceiver::Seen const& s)
     return out << s.kind << '(' << s.a << ',' << s.b << ')';
 }
 
-using Tap = DeviceTap<Sim::DspDevice>;
-
-class Dsproc : public ::testing::Test {
+class Dsproc : public TappedDevice<Sim::DspDevice, Service> {
 protected:
-    Dsproc()
-    {
-        tap = &static_cast<Tap&>(board.add(std::make_unique<Tap>()));
-        Board::install(&board);
-    }
-    ~Dsproc() override
-    {
-        Service::release();
-        Board::install(nullptr);
-        traces.signalling_events = false;
-    }
+    ~Dsproc() override { traces.signalling_events = false; }
 
-    Service& service() { return Service::instance(); }
-    void deliver()
-    {
-        board.refresh();
-        stepper.pass();
-    }
     std::vector<Tap::Call> requests(unsigned long code) const { return tap->calls_of(code); }
-
-    LoopStepper stepper;
-    Sim::SimulatedBoard board;
-    Tap* tap = nullptr;
 };
 
 ZUZU::VADParams vadV1()
@@ -115,29 +94,29 @@ TEST_F(Dsproc, every_request_sends_its_record_byte_for_byte)
         std::vector<std::uint8_t> bytes;
     };
     std::vector<Case> const cases = {
-        {"VAD version 2", 2, [&] { return r.configureVAD(vadV2(300, 0x1234, -30)); }, Service::DSPROC_CONFIGURE,
+        {"VAD version 2", 2, [&] { return r.configureVAD(vadV2(300, 0x1234, -30)); }, Req::DSPROC_CONFIGURE,
          be32s({5, 1, 0x012C1234, 0xE2000000, 0})},
-        {"VAD version 1", 1, [&] { return r.configureVAD(vadV1()); }, Service::DSPROC_CONFIGURE,
+        {"VAD version 1", 1, [&] { return r.configureVAD(vadV1()); }, Req::DSPROC_CONFIGURE,
          be32s({5, 1, 3, 127, 0})},
         {"VAD version 1 ignores v2 values", 1, [&] { return r.configureVAD(vadV2(1, 2, 3)); },
-         Service::DSPROC_CONFIGURE, be32s({5, 1, 3, 127, 0})},
-        {"SD", 2, [&] { return r.configureSD(); }, Service::DSPROC_CONFIGURE, be32s({5, 2, 0, 0, 0})},
-        {"delays", 2, [&] { return r.configureDelays(10, 20, 30); }, Service::DSPROC_CONFIGURE,
+         Req::DSPROC_CONFIGURE, be32s({5, 1, 3, 127, 0})},
+        {"SD", 2, [&] { return r.configureSD(); }, Req::DSPROC_CONFIGURE, be32s({5, 2, 0, 0, 0})},
+        {"delays", 2, [&] { return r.configureDelays(10, 20, 30); }, Req::DSPROC_CONFIGURE,
          be32s({5, 32, 10, 20, 30})},
-        {"rx gain", 2, [&] { return r.configureRxGain(-3); }, Service::DSPROC_CONFIGURE,
+        {"rx gain", 2, [&] { return r.configureRxGain(-3); }, Req::DSPROC_CONFIGURE,
          be32s({5, 64, 0xFD000000, 0, 0})},
-        {"tone filter", 2, [&] { return r.configureToneFilter(1000, true, 20, -10); }, Service::DSPROC_CONFIGURE,
+        {"tone filter", 2, [&] { return r.configureToneFilter(1000, true, 20, -10); }, Req::DSPROC_CONFIGURE,
          be32s({5, 256, 0x03E80100, 0x0014F600, 0})},
-        {"enable VAD", 2, [&] { return r.enableVAD(true); }, Service::DSPROC_ENABLE, be32s({5, 1, 1})},
-        {"disable VAD", 2, [&] { return r.disableVAD(); }, Service::DSPROC_DISABLE, be32s({5, 0, 1})},
-        {"enable BSS", 2, [&] { return r.enableBSS(true); }, Service::DSPROC_ENABLE, be32s({5, 2, 16})},
-        {"enable NG", 2, [&] { return r.enableNG(true); }, Service::DSPROC_ENABLE, be32s({5, 3, 128})},
-        {"enable SELCAL_SH", 2, [&] { return r.enableSelcalSh(true); }, Service::DSPROC_ENABLE, be32s({5, 4, 1024})},
-        {"enable SD", 2, [&] { return r.enableSD(true); }, Service::DSPROC_ENABLE, be32s({5, 5, 2})},
-        {"mute rx", 2, [&] { return r.enableMute(true, false); }, Service::DSPROC_ENABLE, be32s({5, 6, 4})},
-        {"mute both", 2, [&] { return r.enableMute(true, true); }, Service::DSPROC_ENABLE, be32s({5, 7, 12})},
-        {"mute off", 2, [&] { return r.disableMute(); }, Service::DSPROC_DISABLE, be32s({5, 0, 12})},
-        {"disable all tone", 2, [&] { return r.disableToneAll(); }, Service::DSPROC_DISABLE, be32s({5, 0, 256})},
+        {"enable VAD", 2, [&] { return r.enableVAD(true); }, Req::DSPROC_ENABLE, be32s({5, 1, 1})},
+        {"disable VAD", 2, [&] { return r.disableVAD(); }, Req::DSPROC_DISABLE, be32s({5, 0, 1})},
+        {"enable BSS", 2, [&] { return r.enableBSS(true); }, Req::DSPROC_ENABLE, be32s({5, 2, 16})},
+        {"enable NG", 2, [&] { return r.enableNG(true); }, Req::DSPROC_ENABLE, be32s({5, 3, 128})},
+        {"enable SELCAL_SH", 2, [&] { return r.enableSelcalSh(true); }, Req::DSPROC_ENABLE, be32s({5, 4, 1024})},
+        {"enable SD", 2, [&] { return r.enableSD(true); }, Req::DSPROC_ENABLE, be32s({5, 5, 2})},
+        {"mute rx", 2, [&] { return r.enableMute(true, false); }, Req::DSPROC_ENABLE, be32s({5, 6, 4})},
+        {"mute both", 2, [&] { return r.enableMute(true, true); }, Req::DSPROC_ENABLE, be32s({5, 7, 12})},
+        {"mute off", 2, [&] { return r.disableMute(); }, Req::DSPROC_DISABLE, be32s({5, 0, 12})},
+        {"disable all tone", 2, [&] { return r.disableToneAll(); }, Req::DSPROC_DISABLE, be32s({5, 0, 256})},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
@@ -228,9 +207,9 @@ TEST_F(Dsproc, the_vad_configuration_needs_the_interface_version)
         EXPECT_TRUE(r.configureVAD(vadV1()));
         EXPECT_EQ(err.text(), "");
     }
-    EXPECT_EQ(requests(Service::DSPROC_CONFIGURE).size(), 1u);
+    EXPECT_EQ(requests(Req::DSPROC_CONFIGURE).size(), 1u);
     // The failing version request never reached the driver.
-    EXPECT_EQ(requests(Service::DSPROC_VERSION).size(), 2u);
+    EXPECT_EQ(requests(Req::DSPROC_VERSION).size(), 2u);
 }
 
 TEST_F(Dsproc, a_missing_device_fails_every_request_and_configure_tries_to_open_it_again)
@@ -272,11 +251,11 @@ TEST_F(Dsproc, enables_send_only_what_changes_the_state)
 {
     TestReceiver r(2);
     EXPECT_TRUE(r.enableBSS(false)); // starts off: nothing to send
-    EXPECT_TRUE(requests(Service::DSPROC_DISABLE).empty());
+    EXPECT_TRUE(requests(Req::DSPROC_DISABLE).empty());
     EXPECT_TRUE(r.enableVAD(false)); // starts unknown: sent
-    EXPECT_EQ(requests(Service::DSPROC_DISABLE).size(), 1u);
+    EXPECT_EQ(requests(Req::DSPROC_DISABLE).size(), 1u);
     EXPECT_TRUE(r.enableVAD(false));
-    EXPECT_EQ(requests(Service::DSPROC_DISABLE).size(), 1u);
+    EXPECT_EQ(requests(Req::DSPROC_DISABLE).size(), 1u);
 
     tap->calls.clear();
     EXPECT_TRUE(r.enableSelcalSh(true));

@@ -17,6 +17,7 @@
 using Hardware::TonecReceiver;
 using Hardware::TonecReceiverService;
 using Service = TonecReceiverService;
+namespace Req = Board::ToneDsp;
 
 namespace {
 
@@ -34,28 +35,8 @@ private:
     unsigned ts_;
 };
 
-using Tap = DeviceTap<Sim::DtmfDevice>;
-
-class Tonec : public ::testing::Test {
+class Tonec : public TappedDevice<Sim::DtmfDevice, Service> {
 protected:
-    Tonec()
-    {
-        tap = &static_cast<Tap&>(board.add(std::make_unique<Tap>()));
-        Board::install(&board);
-    }
-    ~Tonec() override
-    {
-        Service::release();
-        Board::install(nullptr);
-    }
-
-    Service& service() { return Service::instance(); }
-    // Serves the device's pending events.
-    void deliver()
-    {
-        board.refresh();
-        stepper.pass();
-    }
     std::vector<std::uint8_t> dial(unsigned ts, std::uint16_t f1, std::uint16_t f2, std::uint16_t l1, std::uint16_t l2)
     {
         return {0, 0, 0, static_cast<std::uint8_t>(ts), std::uint8_t(f1 >> 8), std::uint8_t(f1), std::uint8_t(f2 >> 8),
@@ -65,15 +46,12 @@ protected:
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> dials()
     {
         std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> out;
-        for (auto const& call : tap->calls_of(Service::DTMF_DIAL))
+        for (auto const& call : tap->calls_of(Req::DTMF_DIAL))
             out.push_back({call.ms - start, call.bytes});
         return out;
     }
 
-    LoopStepper stepper;
     std::uint32_t start = stepper.now();
-    Sim::SimulatedBoard board;
-    Tap* tap = nullptr;
 };
 
 ZUZU::DTMFParams dtmfParams(unsigned twist, unsigned ratio, unsigned noise, unsigned silence)
@@ -124,23 +102,23 @@ TEST_F(Tonec, every_request_sends_its_record_byte_for_byte)
         std::vector<std::uint8_t> bytes; // empty: the timeslot passed as value
     };
     std::vector<Case> const cases = {
-        {"configure DTMF", [&] { return r.configureDTMF(dtmfParams(1, 2, 3, 4)); }, Service::DTMF_CONFIGURE_DETECTOR,
+        {"configure DTMF", [&] { return r.configureDTMF(dtmfParams(1, 2, 3, 4)); }, Req::DTMF_CONFIGURE_DETECTOR,
          be32s({5, 1, 2, 4, 3})},
-        {"enable DTMF", [&] { return r.enableDTMF(true); }, Service::DTMF_ENABLE_DETECTOR, be32s({5, 1})},
-        {"disable DTMF", [&] { return r.disableDTMF(); }, Service::DTMF_DISABLE_DETECTOR, {}},
-        {"tone", [&] { return r.enableToneGenerator(697, 1209, 16384, 0x1234); }, Service::DTMF_DIAL,
+        {"enable DTMF", [&] { return r.enableDTMF(true); }, Req::DTMF_ENABLE_DETECTOR, be32s({5, 1})},
+        {"disable DTMF", [&] { return r.disableDTMF(); }, Req::DTMF_DISABLE_DETECTOR, {}},
+        {"tone", [&] { return r.enableToneGenerator(697, 1209, 16384, 0x1234); }, Req::DTMF_DIAL,
          dial(5, 697, 1209, 16384, 0x1234)},
-        {"echo on", [&] { return r.echoCancel(true); }, Service::CHANNEL_LMS_ON, {}},
-        {"echo off", [&] { return r.echoCancel(false); }, Service::CHANNEL_LMS_OFF, {}},
-        {"reject on", [&] { return r.enableDTMFReject(true); }, Service::DTMF_REJECTION_ENABLE, {}},
-        {"reject off", [&] { return r.enableDTMFReject(false); }, Service::DTMF_REJECTION_DISABLE, {}},
-        {"IVA on", [&] { return r.enableIVA(true); }, Service::IVA_DETECTOR_ENABLE, {}},
-        {"IVA off", [&] { return r.enableIVA(false); }, Service::IVA_DETECTOR_DISABLE, {}},
-        {"configure IVA", [&] { return r.configureIVA(ivaParams(-12)); }, Service::IVA_CONFIGURE_DETECTOR,
+        {"echo on", [&] { return r.echoCancel(true); }, Req::CHANNEL_LMS_ON, {}},
+        {"echo off", [&] { return r.echoCancel(false); }, Req::CHANNEL_LMS_OFF, {}},
+        {"reject on", [&] { return r.enableDTMFReject(true); }, Req::DTMF_REJECTION_ENABLE, {}},
+        {"reject off", [&] { return r.enableDTMFReject(false); }, Req::DTMF_REJECTION_DISABLE, {}},
+        {"IVA on", [&] { return r.enableIVA(true); }, Req::IVA_DETECTOR_ENABLE, {}},
+        {"IVA off", [&] { return r.enableIVA(false); }, Req::IVA_DETECTOR_DISABLE, {}},
+        {"configure IVA", [&] { return r.configureIVA(ivaParams(-12)); }, Req::IVA_CONFIGURE_DETECTOR,
          be32s({5, 0xFFFFFFF4})},
         {"selcal default amplitude, four signs of five", [&] { return r.translateSelcal(selcal("ABCDE")); },
-         Service::SELCAL_DIAL, {0, 0, 0, 5, 0x2E, 0xE0, 'A', 'B', 'C', 'D', 0, 0}},
-        {"selcal own amplitude", [&] { return r.translateSelcal(selcal("JKLM", 300)); }, Service::SELCAL_DIAL,
+         Req::SELCAL_DIAL, {0, 0, 0, 5, 0x2E, 0xE0, 'A', 'B', 'C', 'D', 0, 0}},
+        {"selcal own amplitude", [&] { return r.translateSelcal(selcal("JKLM", 300)); }, Req::SELCAL_DIAL,
          {0, 0, 0, 5, 0x01, 0x2C, 'J', 'K', 'L', 'M', 0, 0}},
     };
     for (auto const& c : cases) {
@@ -250,8 +228,8 @@ TEST_F(Tonec, enable_ids_count_across_receivers_and_a_repeated_enable_sends_noth
     EXPECT_TRUE(a.disableDTMF());
     EXPECT_TRUE(c.enableDTMF(true));
     EXPECT_TRUE(a.enableDTMF(true));
-    EXPECT_EQ(tap->calls_of(Service::DTMF_ENABLE_DETECTOR).size(), 4u);
-    EXPECT_EQ(tap->calls_of(Service::DTMF_DISABLE_DETECTOR).size(), 1u);
+    EXPECT_EQ(tap->calls_of(Req::DTMF_ENABLE_DETECTOR).size(), 4u);
+    EXPECT_EQ(tap->calls_of(Req::DTMF_DISABLE_DETECTOR).size(), 1u);
     EXPECT_EQ(a.enable_id(), 4u);
     EXPECT_EQ(b.enable_id(), 2u);
     EXPECT_EQ(c.enable_id(), 3u);
@@ -273,7 +251,7 @@ TEST_F(Tonec, iva_and_dtmf_keep_separate_flags)
     ASSERT_TRUE(r.enableIVA(true));
     // The IVA detector being on does not make the DTMF enable a no-op.
     ASSERT_TRUE(r.enableDTMF(true));
-    EXPECT_EQ(tap->calls_of(Service::DTMF_ENABLE_DETECTOR).size(), 1u);
+    EXPECT_EQ(tap->calls_of(Req::DTMF_ENABLE_DETECTOR).size(), 1u);
     EXPECT_EQ(r.enable_id(), 1u);
     // Switching IVA off leaves DTMF on and its events flowing.
     ASSERT_TRUE(r.enableIVA(false));
@@ -495,9 +473,9 @@ TEST_F(Tonec, clean_before_destroy_switches_off_what_is_on)
     tap->calls.clear();
     r.CleanBeforeDestroy();
     ASSERT_EQ(tap->calls.size(), 3u);
-    EXPECT_EQ(tap->calls[0].code, Service::DTMF_DISABLE_DETECTOR);
-    EXPECT_EQ(tap->calls[1].code, Service::IVA_DETECTOR_DISABLE);
-    EXPECT_EQ(tap->calls[2].code, Service::DTMF_REJECTION_DISABLE);
+    EXPECT_EQ(tap->calls[0].code, Req::DTMF_DISABLE_DETECTOR);
+    EXPECT_EQ(tap->calls[1].code, Req::IVA_DETECTOR_DISABLE);
+    EXPECT_EQ(tap->calls[2].code, Req::DTMF_REJECTION_DISABLE);
     tap->calls.clear();
     r.CleanBeforeDestroy();
     EXPECT_TRUE(tap->calls.empty());
