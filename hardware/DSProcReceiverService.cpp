@@ -83,7 +83,8 @@ bool DSProcReceiverService::configure(unsigned ts, std::uint32_t feature, std::u
     Board::Record<20> record;
     record.put32(0, ts);
     record.put32(4, feature);
-    std::memcpy(record.data() + 8, parameters, size < 12 ? size : 12);
+    if (parameters)
+        std::memcpy(record.data() + 8, parameters, size < 12 ? size : 12);
     return Board::devices().request(fd(), DSPROC_CONFIGURE, record.data(), record.size()) >= 0;
 }
 

@@ -11,12 +11,23 @@ constexpr int defaultDigitLevel = 16384;
 constexpr unsigned ringToneMs = 1000;
 constexpr unsigned ringPauseMs = 3000;
 
-// An optional duration of the controller's; a negative one counts as 0.
-unsigned durationMs(ZUZU::TranslateDtmfParams const& p, unsigned field, ASN1::INTEGER const& value)
+// The tone or pause duration of a sequence; a negative one counts as 0.
+unsigned durationMs(ZUZU::TranslateDtmfParams const& p, bool tone)
 {
+    unsigned field = tone ? ZUZU::TranslateDtmfParams::e_toneDuration : ZUZU::TranslateDtmfParams::e_pauseDuration;
     if (!p.hasOptionalField(field))
         return defaultDurationMs;
-    return value.getValue() < 0 ? 0 : static_cast<unsigned>(value.getValue());
+    int ms = tone ? p.get_toneDuration().getValue() : p.get_pauseDuration().getValue();
+    return ms < 0 ? 0 : static_cast<unsigned>(ms);
+}
+
+// The level of a sequence's first or second frequency, as 16 bits.
+unsigned short digitLevel(ZUZU::TranslateDtmfParams const& p, bool first)
+{
+    unsigned field = first ? ZUZU::TranslateDtmfParams::e_amp1 : ZUZU::TranslateDtmfParams::e_amp2;
+    if (!p.hasOptionalField(field))
+        return defaultDigitLevel;
+    return static_cast<unsigned short>(first ? p.get_amp1().getValue() : p.get_amp2().getValue());
 }
 
 } // namespace
@@ -112,24 +123,18 @@ void TonecReceiver::pauseFinished()
         tone_gen_complete();
         return;
     }
-    auto level = [this](unsigned field, ASN1::INTEGER const& value) {
-        return static_cast<unsigned short>(digits_.hasOptionalField(field) ? value.getValue() : defaultDigitLevel);
-    };
     ZUZU::DualTone const& digit = digits[0];
     enableToneGenerator(static_cast<unsigned short>(digit.get_freq1().getValue()),
                         static_cast<unsigned short>(digit.get_freq2().getValue()),
-                        level(ZUZU::TranslateDtmfParams::e_amp1, digits_.get_amp1()),
-                        level(ZUZU::TranslateDtmfParams::e_amp2, digits_.get_amp2()));
+                        digitLevel(digits_, true), digitLevel(digits_, false));
     digits.erase(digits.begin());
-    toneTimer_.set(durationMs(digits_, ZUZU::TranslateDtmfParams::e_toneDuration, digits_.get_toneDuration()),
-                   &TonecReceiver::toneFinished, this);
+    toneTimer_.set(durationMs(digits_, true), &TonecReceiver::toneFinished, this);
 }
 
 void TonecReceiver::toneFinished()
 {
     enableSilence();
-    toneTimer_.set(durationMs(digits_, ZUZU::TranslateDtmfParams::e_pauseDuration, digits_.get_pauseDuration()),
-                   &TonecReceiver::pauseFinished, this);
+    toneTimer_.set(durationMs(digits_, false), &TonecReceiver::pauseFinished, this);
 }
 
 void TonecReceiver::activateAudibleCall()
