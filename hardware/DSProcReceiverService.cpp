@@ -1,6 +1,7 @@
 #include "hardware/DSProcReceiverService.h"
 
 #include "hardware/DSProcReceiver.h"
+#include "hardware/DeviceNames.h"
 #include "hardware/ErrnoText.h"
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/BoardDevices.h"
@@ -17,11 +18,6 @@ namespace Hardware {
 using namespace Board::VoiceDsp;
 
 namespace {
-
-char const* GetDSPDevName()
-{
-    return "/dev/dsp";
-}
 
 std::unique_ptr<DSProcReceiverService>& theInstance()
 {

@@ -1,5 +1,6 @@
 #include "hardware/TonecReceiverService.h"
 
+#include "hardware/DeviceNames.h"
 #include "hardware/TonecReceiver.h"
 #include "hardware/ErrnoText.h"
 #include "hardware/device/BigEndian.h"
@@ -15,11 +16,6 @@ namespace Hardware {
 using namespace Board::ToneDsp;
 
 namespace {
-
-char const* GetDTMFDevName()
-{
-    return "/dev/dtmf";
-}
 
 std::unique_ptr<TonecReceiverService>& theInstance()
 {

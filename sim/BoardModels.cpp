@@ -2,12 +2,14 @@
 
 #include "sim/DspDevice.h"
 #include "sim/DtmfDevice.h"
+#include "sim/HalDevice.h"
 
 namespace Sim {
 
 std::unique_ptr<SimulatedBoard> makeBoard()
 {
     auto board = std::make_unique<SimulatedBoard>();
+    board->add(std::make_unique<HalDevice>());
     board->add(std::make_unique<DtmfDevice>());
     board->add(std::make_unique<DspDevice>());
     return board;

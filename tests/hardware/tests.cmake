@@ -1,3 +1,4 @@
-# The receivers run over the simulated board's device models.
-set(SERVER_TEST_EXTRA_tonec_receiver_test sim)
-set(SERVER_TEST_EXTRA_dsproc_receiver_test sim)
+# The front ends run against the simulated board.
+foreach(t hw_mux_test hw_tests_test bus_ctl_test spi_ctrl_test hal_records_test tonec_receiver_test dsproc_receiver_test)
+  set(SERVER_TEST_EXTRA_${t} sim)
+endforeach()
