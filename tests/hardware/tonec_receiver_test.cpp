@@ -1,4 +1,3 @@
-#include "hardware/DtmfKeypad.h"
 #include "hardware/EnableIds.h"
 #include "hardware/TonecReceiver.h"
 #include "hardware/TonecReceiverService.h"
@@ -479,18 +478,6 @@ TEST_F(Tonec, clean_before_destroy_switches_off_what_is_on)
     tap->calls.clear();
     r.CleanBeforeDestroy();
     EXPECT_TRUE(tap->calls.empty());
-}
-
-TEST(DtmfKeypad, keys_carry_their_frequency_pairs)
-{
-    using Pair = std::pair<unsigned short, unsigned short>;
-    auto const& keys = Dtmf::keypad();
-    ASSERT_EQ(keys.size(), 16u);
-    EXPECT_EQ(keys.at('1'), Pair(697, 1209));
-    EXPECT_EQ(keys.at('5'), Pair(770, 1336));
-    EXPECT_EQ(keys.at('0'), Pair(941, 1336));
-    EXPECT_EQ(keys.at('#'), Pair(941, 1477));
-    EXPECT_EQ(keys.at('D'), Pair(941, 1633));
 }
 
 } // namespace
