@@ -1,5 +1,7 @@
 #include "sim/BoardModels.h"
 
+#include "sim/DspDevice.h"
+#include "sim/DtmfDevice.h"
 #include "sim/HalDevice.h"
 #include "sim/WatchdogDevice.h"
 
@@ -11,6 +13,8 @@ std::unique_ptr<SimulatedBoard> makeBoard()
     auto board = std::make_unique<SimulatedBoard>();
     board->add(std::make_unique<HalDevice>());
     board->add(std::make_unique<WatchdogDevice>());
+    board->add(std::make_unique<DtmfDevice>());
+    board->add(std::make_unique<DspDevice>());
     return board;
 }
 
