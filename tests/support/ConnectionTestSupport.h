@@ -1,10 +1,11 @@
 #pragma once
 // Helpers of the message-connection tests: a receiver that records what it
-// is told, TPKT frames, and a loopback TCP peer driven from the test (plain
-// blocking calls bounded by poll time limits).
+// is told and a loopback listener driven from the test (plain blocking calls
+// bounded by poll time limits); the test's TCP peer is a TpktClient.
 #include "runtime/link/ControlService.h"
 
 #include "support/ProtocolTestSupport.h"
+#include "support/TpktClient.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -49,19 +50,6 @@ private:
     }
     Control::Service& link_;
 };
-
-inline std::vector<unsigned char> tpkt_frame(std::vector<unsigned char> const& payload)
-{
-    std::size_t const length = payload.size() + 4;
-    std::vector<unsigned char> frame(length);
-    frame[0] = 3;
-    frame[2] = static_cast<unsigned char>(length >> 8);
-    frame[3] = static_cast<unsigned char>(length);
-    std::copy(payload.begin(), payload.end(), frame.begin() + 4);
-    return frame;
-}
-
-inline std::vector<unsigned char> tpkt_frame(std::string const& hex) { return tpkt_frame(bytes_of(hex)); }
 
 inline sockaddr_in loopback(unsigned port)
 {
@@ -115,89 +103,4 @@ public:
 private:
     int fd_;
     unsigned port_ = 0;
-};
-
-// One connected (or refused) TCP client socket on the test's side.
-class TcpClient {
-public:
-    explicit TcpClient(unsigned port) : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
-        sockaddr_in a = loopback(port);
-        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    }
-    explicit TcpClient(int fd) : fd_(fd), connected_(fd >= 0) {}
-    ~TcpClient()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    TcpClient(TcpClient const&) = delete;
-    TcpClient& operator=(TcpClient const&) = delete;
-
-    bool connected() const { return connected_; }
-    int fd() const { return fd_; }
-    unsigned port() const { return local_port(fd_); }
-    std::string name() const { return "127.0.0.1:" + std::to_string(port()); }
-
-    bool send(std::vector<unsigned char> const& bytes) const
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-    bool send(std::string const& hex) const { return send(bytes_of(hex)); }
-
-    // Up to size bytes, waiting at most ms for each chunk.
-    std::vector<unsigned char> receive(std::size_t size, int ms = 5000) const
-    {
-        std::vector<unsigned char> bytes(size);
-        std::size_t got = 0;
-        while (got < size) {
-            pollfd p = {fd_, POLLIN, 0};
-            if (poll(&p, 1, ms) != 1)
-                break;
-            ssize_t n = recv(fd_, bytes.data() + got, size - got, 0);
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-        return bytes;
-    }
-    std::string receive_hex(std::size_t size, int ms = 5000) const { return packet_of(receive(size, ms)).text(); }
-
-    // True when the other side closed the connection within ms (end of
-    // stream or reset; bytes still arriving are skipped).
-    bool closed_within(int ms) const
-    {
-        auto const end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            pollfd p = {fd_, POLLIN, 0};
-            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1)
-                return false;
-            char buffer[4096];
-            ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))
-                return true;
-        }
-    }
-
-    // Closes with a reset instead of an orderly end of stream.
-    void reset()
-    {
-        linger l = {1, 0};
-        setsockopt(fd_, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-        close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-    bool connected_ = false;
 };

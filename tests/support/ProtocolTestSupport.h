@@ -4,21 +4,13 @@
 // capture of a standard stream.
 #include "runtime/packet/ProtocolsList.h"
 
+#include "support/HexText.h"
+
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-inline std::vector<unsigned char> bytes_of(std::string const& hex)
-{
-    std::vector<unsigned char> out;
-    std::istringstream in(hex);
-    std::string pair;
-    while (in >> pair)
-        out.push_back(static_cast<unsigned char>(std::strtoul(pair.c_str(), nullptr, 16)));
-    return out;
-}
 
 inline Packet packet_of(std::vector<unsigned char> const& bytes, unsigned head = 0)
 {

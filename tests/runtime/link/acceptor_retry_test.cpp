@@ -63,7 +63,7 @@ TEST(AcceptorRetry, PortInUseIsTriedAgainEveryFiveSeconds)
     EXPECT_GE(waited, 4900);
     EXPECT_LE(waited, 7500);
     EXPECT_EQ(port, link.bound_port());
-    EXPECT_TRUE(TcpClient(port).connected());
+    EXPECT_TRUE(TpktClient(port).connected());
     link.Deactivate();
 }
 

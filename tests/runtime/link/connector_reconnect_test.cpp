@@ -24,7 +24,7 @@ TEST(ConnectorReconnect, LostConnectionIsFollowedByANewAttemptTenSecondsLater)
     int32_t const wait = Mux::msdiff(Mux::milliseconds(), lost);
     EXPECT_GE(wait, static_cast<int32_t>(Control::ConnectorNet::reconnect_ms) - 100);
     EXPECT_LE(wait, static_cast<int32_t>(Control::ConnectorNet::reconnect_ms) + 3000);
-    TcpClient second(peer.accept_within(1000));
+    TpktClient second(peer.accept_within(1000));
     EXPECT_TRUE(second.connected());
     EXPECT_EQ(-1, peer.accept_within(50)) << "one connection per attempt";
     link.Deactivate();

@@ -7,7 +7,7 @@ TEST(EchoServerTimeout, IncompleteFrameIsDroppedAfterThreeSeconds)
 {
     EchoProcess echo;
     ASSERT_NE(0u, echo.port()) << echo.errors();
-    TcpClient client(echo.port());
+    TpktClient client(echo.port());
     ASSERT_TRUE(client.send("03 00 00 10 41 42"));
     auto const start = std::chrono::steady_clock::now();
     ASSERT_TRUE(echo.errors_show(" TPKT packet timeout.\n", 8000));
