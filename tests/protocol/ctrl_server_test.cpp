@@ -6,6 +6,7 @@
 #include "protocol/asn1/ValueNotation.h"
 #include "runtime/link/ControlServiceNet.h"
 #include "support/loop_test_support.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
@@ -160,12 +161,9 @@ ZUZU::Signal activatedSignal()
 
 class ControlServer : public ::testing::Test {
 protected:
-    ControlServer() : oldErr_(std::cerr.rdbuf(errors_.rdbuf())), oldLog_(std::clog.rdbuf(log_.rdbuf())) {}
     ~ControlServer() override
     {
         server_.Deactivate();
-        std::cerr.rdbuf(oldErr_);
-        std::clog.rdbuf(oldLog_);
     }
 
     // Binds the services, activates the link and connects a controller.
@@ -177,7 +175,7 @@ protected:
         ASSERT_TRUE(server_.Activate(link_));
         link_->connectController();
         journal_.clear();
-        log_.str("");
+        log_.clear();
     }
 
     void deliver(std::string const& text)
@@ -194,12 +192,8 @@ protected:
     StandIn third_{"third", journal_};
     CtrlSrv::Server server_;
     LoopbackLink* link_ = nullptr;
-    std::stringstream errors_;
-    std::stringstream log_;
-
-private:
-    std::streambuf* oldErr_;
-    std::streambuf* oldLog_;
+    StreamCapture errors_{std::cerr};
+    StreamCapture log_{std::clog};
 };
 
 using Strings = std::vector<std::string>;
@@ -261,8 +255,8 @@ TEST_P(AnswerRules, LetThroughOnlyTheAnswersAllowed)
     deliver("{ seq 9, slot 3, pdu command : ping : NULL }");
     EXPECT_EQ(rule.answers, answers()) << rule.what;
     EXPECT_EQ(rule.softwareError,
-              errors_.str() == "ctrl [10.1.2.3:4000]: software error: server do NOT send ack!!!\n")
-        << rule.what << ": " << errors_.str();
+              errors_.text() == "ctrl [10.1.2.3:4000]: software error: server do NOT send ack!!!\n")
+        << rule.what << ": " << errors_.text();
 }
 
 std::string const success = "{ seq 9, slot 3, pdu response : success : NULL }";
@@ -306,7 +300,7 @@ TEST_F(ControlServer, DelayedAnswersEchoTheirOwnCommandWhateverCameBetween)
     EXPECT_EQ(Strings({"{ seq 5, pdu response : success : NULL }", "{ seq 4, slot 8, pdu response : success : NULL }",
                        "{ pdu response : error : insufficientResources }"}),
               answers());
-    EXPECT_EQ("", errors_.str());
+    EXPECT_EQ("", errors_.text());
 }
 
 TEST_F(ControlServer, SignalReachesEveryOtherServiceBeforeTheController)
@@ -353,9 +347,9 @@ TEST_F(ControlServer, MessageTooLongForOneFrameIsRefusedWithASendFailLine)
     first_.SendSignal(3, hdlcPackages(5));
     first_.SendSignal(4, hdlcPackages(4));
     Strings sent = answers();
-    ASSERT_EQ(1u, sent.size()) << errors_.str().substr(0, 300);
+    ASSERT_EQ(1u, sent.size()) << errors_.text().substr(0, 300);
     EXPECT_EQ(0u, sent[0].find("{ slot 4, pdu signal : ioctl : hdlcPackages : { { body '77 77")) << sent[0].substr(0, 60);
-    EXPECT_EQ("ctrl [10.1.2.3:4000]: send fail: message too long! 80016 bytes, at most 65531\n", errors_.str());
+    EXPECT_EQ("ctrl [10.1.2.3:4000]: send fail: message too long! 80016 bytes, at most 65531\n", errors_.text());
 }
 
 TEST_F(ControlServer, ConnectAndDisconnectReachEveryServiceInBindOrder)
@@ -365,29 +359,27 @@ TEST_F(ControlServer, ConnectAndDisconnectReachEveryServiceInBindOrder)
     link_ = new LoopbackLink;
     ASSERT_TRUE(server_.Activate(link_));
     link_->connectController();
-    EXPECT_EQ("ctrl [10.1.2.3:4000]: controller connect.\n", log_.str());
+    EXPECT_EQ("ctrl [10.1.2.3:4000]: controller connect.\n", log_.text());
     server_.Deactivate();
     EXPECT_EQ(Strings({"first connect", "second connect", "first disconnect", "second disconnect"}), journal_);
     first_.SendSignal(activatedSignal());
-    EXPECT_EQ("ctrl [null]: send fail: Service not attached!\n", errors_.str());
+    EXPECT_EQ("ctrl [null]: send fail: Service not attached!\n", errors_.text());
 }
 
 TEST(ControlService, UnboundServiceComplainsAndDoesNothing)
 {
     std::vector<std::string> journal;
     StandIn loose("loose", journal);
-    std::stringstream errors;
-    std::streambuf* old = std::cerr.rdbuf(errors.rdbuf());
+    StreamCapture errors(std::cerr);
     loose.Success();
     int slot = loose.GetSlot();
     bool connected = true;
     bool bound = loose.CheckServerConnection(connected);
-    std::cerr.rdbuf(old);
     EXPECT_EQ(-1, slot);
     EXPECT_FALSE(bound);
     EXPECT_EQ("CtrlSrv::Service error! service not connected to server.\n"
               "CtrlSrv::Service error! service not connected to server.\n",
-              errors.str());
+              errors.text());
 }
 
 TEST_F(ControlServer, HeartbeatWatchesOnlyAfterACommandAndDropsTheLinkOnTimeout)
@@ -409,7 +401,7 @@ TEST_F(ControlServer, HeartbeatWatchesOnlyAfterACommandAndDropsTheLinkOnTimeout)
     multiplexer.run(false, true);
     EXPECT_FALSE(heartbeat.watching());
     EXPECT_TRUE(link_->controllerSeesClose());
-    EXPECT_NE(std::string::npos, log_.str().find("heartbeat timeout!!!\n"));
+    EXPECT_NE(std::string::npos, log_.text().find("heartbeat timeout!!!\n"));
     EXPECT_EQ(Strings({"first command query", "first disconnect"}), journal_);
     server_.Deactivate(); // while the heartbeat is still there
 }

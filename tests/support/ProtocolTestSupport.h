@@ -1,10 +1,10 @@
 #pragma once
-// Helpers of the protocol-layer tests: packets from hexadecimal text, an
-// owner that records what leaves the top or bottom of its stack, and a
-// capture of a standard stream.
+// Helpers of the protocol-layer tests: packets from hexadecimal text and an
+// owner that records what leaves the top or bottom of its stack.
 #include "runtime/packet/ProtocolsList.h"
 
 #include "support/HexText.h"
+#include "support/StreamCapture.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -53,17 +53,3 @@ inline int occurrences(std::string const& text, std::string const& needle)
         ++count;
     return count;
 }
-
-// Redirects a standard stream into a string for the lifetime of the object.
-class StreamCapture {
-public:
-    explicit StreamCapture(std::ostream& stream) : stream_(stream), old_(stream.rdbuf(text_.rdbuf())) {}
-    ~StreamCapture() { stream_.rdbuf(old_); }
-    std::string text() const { return text_.str(); }
-    void clear() { text_.str(""); }
-
-private:
-    std::ostream& stream_;
-    std::ostringstream text_;
-    std::streambuf* old_;
-};

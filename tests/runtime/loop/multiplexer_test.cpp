@@ -2,6 +2,7 @@
 #include "runtime/loop/Multiplexer.h"
 #include "runtime/loop/TimerPoolPlugin.h"
 #include "support/loop_test_support.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -195,15 +196,15 @@ TEST(MainLoop, DuplicateAttachAndUnknownDetachAreReportedAndIgnored)
     Probe probe("probe");
     probe.watch(pipe.read, POLLIN);
 
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     multiplexer.attach(&probe.event);
-    std::string duplicate = testing::internal::GetCapturedStderr();
+    std::string duplicate = capture.text();
     EXPECT_EQ("duplicate multiplexer attach \"probe\" ignored.\n", duplicate);
 
     probe.event.Release();
-    testing::internal::CaptureStderr();
+    capture.clear();
     multiplexer.detach(&probe.event);
-    std::string unknown = testing::internal::GetCapturedStderr();
+    std::string unknown = capture.text();
     EXPECT_EQ("indvalid Multiplexer::detach probe\n", unknown);
     EXPECT_FALSE(multiplexer.event_exists(&probe.event));
 }
@@ -390,9 +391,9 @@ TEST_F(WatchdogRoot, PendingStopIsHonouredAtOnceWithTheWatchdogOpen)
 TEST_F(WatchdogRoot, MissingDeviceIsReportedAndTheLoopRunsWithoutIt)
 {
     After stop(0);
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     multiplexer.run(true, true);
-    std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors = capture.text();
     EXPECT_EQ(0u, errors.find("Mux: fail to open watchdog: No such file or directory\n")) << errors;
     EXPECT_TRUE(stop.fired());
 }
@@ -401,9 +402,9 @@ TEST_F(WatchdogRoot, DeviceRefusingStartIsReportedAndClosed)
 {
     ASSERT_EQ(0, ::symlink("/dev/full", device_.c_str()));
     After stop(0);
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     multiplexer.run(true, true);
-    std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors = capture.text();
     EXPECT_EQ(0u, errors.find("Mux: fail to activate watchdog: No space left on device\n")) << errors;
     EXPECT_EQ(std::string::npos, errors.find("ping")) << errors;
     EXPECT_TRUE(stop.fired());

@@ -4,6 +4,7 @@
 #include "runtime/loop/TimerPoolPlugin.h"
 #include "runtime/loop/PresetTimer.h"
 #include "support/loop_test_support.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -224,9 +225,9 @@ TEST_F(TimerTest, DelayBeyondTwoHoursIsReportedAndMovedToOneSecond)
     dpc.Bind(&watch, &StopWhenFired::invoke);
     dpc.Activate();
 
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     multiplexer.run(false, true);
-    std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors = capture.text();
     uint32_t elapsed = Mux::milliseconds() - start;
 
     EXPECT_FALSE(deadline.expired);
