@@ -45,11 +45,3 @@ public:
     int activations = 0;
 };
 
-// How often needle occurs in text.
-inline int occurrences(std::string const& text, std::string const& needle)
-{
-    int count = 0;
-    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}

@@ -1,7 +1,7 @@
 #pragma once
 // Redirects a standard stream (std::cout, std::cerr, std::clog) into a
 // string for the lifetime of the object; the stream's own buffer comes back
-// when it goes.
+// when it goes. Also a count of lines or words in such a text.
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -21,3 +21,12 @@ private:
     std::ostringstream text_;
     std::streambuf* old_;
 };
+
+// How often needle occurs in text (occurrences may overlap).
+inline int occurrences(std::string const& text, std::string const& needle)
+{
+    int count = 0;
+    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++count;
+    return count;
+}

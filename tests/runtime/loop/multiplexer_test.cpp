@@ -2,6 +2,7 @@
 #include "runtime/loop/Multiplexer.h"
 #include "runtime/loop/TimerPoolPlugin.h"
 #include "support/loop_test_support.h"
+#include "support/ScratchRoot.h"
 #include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
@@ -316,44 +317,13 @@ TEST(MainLoop, APluginMayUnhookItselfAndAnotherWhileBeingAsked)
 // A temporary SERVER_ROOT with a regular file in place of the watchdog.
 class WatchdogRoot : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/loop-wd-XXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(pattern));
-        root_ = pattern;
-        ::mkdir((root_ + "/dev").c_str(), 0700);
-        ::mkdir((root_ + "/dev/misc").c_str(), 0700);
-        device_ = root_ + "/dev/misc/gw-wd";
-        ::setenv("SERVER_ROOT", root_.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        ::unsetenv("SERVER_ROOT");
-        ::unlink(device_.c_str());
-        ::rmdir((root_ + "/dev/misc").c_str());
-        ::rmdir((root_ + "/dev").c_str());
-        ::rmdir(root_.c_str());
-    }
-    void createDevice() { std::ofstream(device_).flush(); }
-    std::string written() const
-    {
-        std::ifstream in(device_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    void SetUp() override { root_.makeDir("/dev/misc"); }
+    void createDevice() { root_.write("/dev/misc/gw-wd", ""); }
+    std::string written() const { return root_.read("/dev/misc/gw-wd"); }
 
-    std::string root_;
-    std::string device_;
+    ScratchRoot root_;
+    std::string const device_ = root_.path("/dev/misc/gw-wd");
 };
-
-unsigned occurrences(std::string const& text, std::string const& word)
-{
-    unsigned n = 0;
-    for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + word.size()))
-        ++n;
-    return n;
-}
 
 TEST_F(WatchdogRoot, IsStartedPingedAtLeastOnceASecondAndStopped)
 {
@@ -370,8 +340,8 @@ TEST_F(WatchdogRoot, IsStartedPingedAtLeastOnceASecondAndStopped)
     std::string words = written();
     EXPECT_EQ(0u, words.find("STARTPING")) << words;
     EXPECT_EQ(words.size() - 4, words.rfind("STOP")) << words;
-    EXPECT_GE(occurrences(words, "PING"), 2u) << words;
-    EXPECT_EQ(words.size(), 5 + 4 * (occurrences(words, "PING") + 1)) << words;
+    EXPECT_GE(occurrences(words, "PING"), 2) << words;
+    EXPECT_EQ(words.size(), 5 + 4u * (occurrences(words, "PING") + 1)) << words;
 }
 
 TEST_F(WatchdogRoot, PendingStopIsHonouredAtOnceWithTheWatchdogOpen)
