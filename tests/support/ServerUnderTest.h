@@ -3,31 +3,12 @@
 // the directories it writes into made in its scratch root, on a free control
 // port when asked.
 #include "support/ChildProgram.h"
+#include "support/Loopback.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 namespace e2e {
-
-// A TCP port on loopback that nothing listens on at the moment.
-inline unsigned short freePort()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    unsigned short port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
 
 class ServerUnderTest : public ChildProgram {
 public:

@@ -6,6 +6,7 @@
 // the frames' payloads. Writes block until done; reads wait at most a given
 // time. Made by connecting, or by taking over a socket the test accepted.
 #include "tests/support/HexText.h"
+#include "tests/support/Loopback.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -46,6 +47,11 @@ public:
     explicit TpktClient(unsigned port) { connect("127.0.0.1", static_cast<unsigned short>(port)); }
     // Takes over a connected socket (-1: none).
     explicit TpktClient(int fd) : fd_(fd) {}
+    void adopt(int fd)
+    {
+        close();
+        fd_ = fd;
+    }
     ~TpktClient() { close(); }
     TpktClient(TpktClient const&) = delete;
     TpktClient& operator=(TpktClient const&) = delete;
@@ -93,13 +99,7 @@ public:
     bool connected() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     // The local port, and the address as the other side names it.
-    unsigned port() const
-    {
-        sockaddr_in a = {};
-        socklen_t size = sizeof a;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size);
-        return ntohs(a.sin_port);
-    }
+    unsigned port() const { return local_port(fd_); }
     std::string name() const { return "127.0.0.1:" + std::to_string(port()); }
 
     // Writes the bytes as they are.
