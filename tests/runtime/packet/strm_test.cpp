@@ -1,7 +1,8 @@
 #include "runtime/packet/StrmProtocol.h"
 #include "runtime/packet/TpktProtocol.h"
 
-#include "support/LoopTestSupport.h"
+#include "support/LoopProbes.h"
+#include "support/LoopStepper.h"
 #include "support/ProtocolTestSupport.h"
 #include "support/ScratchRoot.h"
 
@@ -25,8 +26,8 @@ namespace {
 
 // A stream layer on one end of a connected socket pair, alone in a
 // recording owner; the test plays the peer on the other end.
-struct StreamFixture : ::testing::Test {
-    StreamFixture()
+struct StreamPair : ::testing::Test {
+    StreamPair()
     {
         int fds[2];
         EXPECT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds));
@@ -34,7 +35,7 @@ struct StreamFixture : ::testing::Test {
         strm = new StrmProtocol(Fd(fds[0]));
         owner.add_protocol_tail(strm);
     }
-    ~StreamFixture() override
+    ~StreamPair() override
     {
         if (peer >= 0)
             close(peer);
@@ -67,10 +68,14 @@ struct StreamFixture : ::testing::Test {
         return std::accumulate(owner.received_lengths.begin(), owner.received_lengths.end(), 0u);
     }
 
-    LoopRunner loop;
     RecordingOwner owner;
     StrmProtocol* strm;
     int peer = -1;
+};
+
+// The same, driven by the loop stepper on the test clock.
+struct StreamFixture : StreamPair {
+    LoopStepper loop;
 };
 
 } // namespace
@@ -128,7 +133,10 @@ private:
     ScratchRoot root_;
 };
 
-TEST_F(StreamFixture, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecond)
+// The write budget is spent inside one blocking call, waiting in poll for
+// the socket, so this test runs the loop on the real clock: the one second
+// is real, and only its lower bound, which poll guarantees, is checked.
+TEST_F(StreamPair, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecond)
 {
     StreamCapture errors(std::cerr);
     WatchdogFile watchdog;
@@ -140,7 +148,7 @@ TEST_F(StreamFixture, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecon
     int32_t elapsed = 0;
     std::size_t fed_before = 0;
     std::string words;
-    Later write_until_full(0, [&] {
+    looptest::After write_until_full(0, [&] {
         for (int i = 0; i < 100 && owner.statuses.empty(); ++i) {
             fed_before = watchdog.written().size();
             uint32_t start = Mux::milliseconds();
@@ -153,7 +161,6 @@ TEST_F(StreamFixture, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecon
     multiplexer.run(true, true);
 
     EXPECT_GE(elapsed, 990);
-    EXPECT_LT(elapsed, 3000);
     EXPECT_GE(occurrences(words, "PING"), 2) << words;
     EXPECT_EQ(words.size(), 4u * occurrences(words, "PING")) << words;
     EXPECT_THAT(owner.statuses, ElementsAre("error write timeout"));
