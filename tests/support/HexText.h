@@ -24,6 +24,13 @@ inline std::string hexText(void const* data, std::size_t size, char const* separ
     return text;
 }
 
+// "5A" for one octet.
+inline std::string hexOctet(unsigned octet)
+{
+    auto const byte = static_cast<unsigned char>(octet);
+    return hexText(&byte, 1);
+}
+
 // "03 00 00 06" for a vector (or string) of octets.
 template <class Octets>
 std::string hexText(Octets const& octets, char const* separator = " ")
