@@ -4,6 +4,7 @@
 #include "hardware/HwMux.h"
 #include "hardware/HwTests.h"
 #include "tests/hardware/HalFixture.h"
+#include "support/HexText.h"
 
 #include <cstdlib>
 
@@ -38,13 +39,6 @@ protected:
         return bytes;
     }
 
-    static std::string hex(unsigned byte)
-    {
-        char text[3];
-        std::snprintf(text, sizeof text, "%02X", byte);
-        return text;
-    }
-
     std::unique_ptr<HwMux> mux_;
 };
 
@@ -76,8 +70,8 @@ TEST_F(BusTest, WriteDrivesThePatternAcrossTheBusBoundaryAndReadsItBack)
     ASSERT_EQ(2 * length, requests.size());
     for (unsigned k = 0; k < length; ++k) {
         std::string const ch = std::to_string(firstChannel + static_cast<int>(k));
-        EXPECT_EQ("constant output=" + ch + " byte=0x" + hex(bytes[k]) + " -> 0", requests[k]);
-        EXPECT_EQ("read channel=" + ch + " byte=0x" + hex(bytes[k]) + " -> 0", requests[length + k]);
+        EXPECT_EQ("constant output=" + ch + " byte=0x" + hexOctet(bytes[k]) + " -> 0", requests[k]);
+        EXPECT_EQ("read channel=" + ch + " byte=0x" + hexOctet(bytes[k]) + " -> 0", requests[length + k]);
     }
     EXPECT_EQ(Sim::HalDevice::Output::constant, hal_.output(8583));
     EXPECT_EQ("", errors_.text());
@@ -107,16 +101,16 @@ TEST_F(BusTest, AStuckByteIsABusErrorReportedByTimeslot)
     hal_.stick(8580, static_cast<std::uint8_t>(stuckByte));
 
     EXPECT_EQ(busError, test("write", bus, seed, start, length));
-    EXPECT_EQ(Strings{"bus 2: write failed on channel 4 write " + hex(bytes[stuckAt]) + " written " +
-                      hex(stuckByte) + " "},
+    EXPECT_EQ(Strings{"bus 2: write failed on channel 4 write " + hexOctet(bytes[stuckAt]) + " written " +
+                      hexOctet(stuckByte) + " "},
               linesOf(errors_.text()));
     // The comparison stops at the first difference.
     EXPECT_EQ(stuckAt + 1, board_.requests("read").size());
 
     errors_.clear();
     EXPECT_EQ(busError, test("read", bus, seed, start, length));
-    EXPECT_EQ(Strings{"bus 2: test failed on channel 4 expected " + hex(bytes[stuckAt]) + " read " +
-                      hex(stuckByte) + " "},
+    EXPECT_EQ(Strings{"bus 2: test failed on channel 4 expected " + hexOctet(bytes[stuckAt]) + " read " +
+                      hexOctet(stuckByte) + " "},
               linesOf(errors_.text()));
 }
 
@@ -158,6 +152,6 @@ TEST_F(ClosedBusTest, WithoutTheCrossConnectEveryChannelReads0xFF)
     std::vector<unsigned> bytes = pattern(ffSeed, 2);
     ASSERT_NE(0xFFu, bytes[1]);
     EXPECT_EQ(busError, test("write", 0, ffSeed, 10, 5));
-    EXPECT_EQ(Strings{"bus 0: write failed on channel 11 write " + hex(bytes[1]) + " written FF "},
+    EXPECT_EQ(Strings{"bus 0: write failed on channel 11 write " + hexOctet(bytes[1]) + " written FF "},
               linesOf(errors_.text()));
 }
