@@ -1,6 +1,7 @@
 #include "core/ServerProcess.h"
 
 #include "core/StatusDump.h"
+#include "hardware/E1Ctl.h"
 #include "protocol/CtrlSrvServer.h"
 #include "protocol/HeartBeatCtl.h"
 #include "runtime/link/AcceptorNetCheckConnection.h"
@@ -58,11 +59,13 @@ void ServerProcess::enterBackground()
 }
 
 // In the order commands and signals are offered to them. The slot table,
-// the hardware services and the monitoring service are not part of this
-// build; their commands are answered as unowned.
+// the other hardware services and the monitoring service are not part of
+// this build; their commands are answered as unowned.
 void ServerProcess::bindServices()
 {
     ctrlServer.Bind(&HeartBeatCtl::instance());
+    // The slots service, the board tests and the bus clocks come here.
+    ctrlServer.Bind(&E1Ctl::instance());
 }
 
 void ServerProcess::serve()
