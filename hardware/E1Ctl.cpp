@@ -1,5 +1,6 @@
 #include "hardware/E1Ctl.h"
 
+#include "hardware/DeviceNames.h"
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/BoardDevices.h"
 #include "protocol/schemas/ACP.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-char const* const maintenanceDevice = "/dev/maintenance";
 char const* const casDevice = "/dev/e1-cas";
 int const deviceFlags = O_RDWR | O_NONBLOCK | O_CLOEXEC;
 
@@ -132,7 +132,7 @@ void E1Ctl::OnCheckStatus(Timer*)
 bool E1Ctl::IsOpen()
 {
     if (maintenance_ < 0)
-        maintenance_ = Board::devices().open(maintenanceDevice, deviceFlags);
+        maintenance_ = Board::devices().open(GetMaintenance(), deviceFlags);
     return maintenance_ >= 0;
 }
 
@@ -219,9 +219,8 @@ bool E1Ctl::CheckOpenCas()
         return false;
     std::clog << ext::header(this) << "cas interface opened!" << std::endl;
     casEvent_.Bind("E1/Cas", &E1Ctl::OnUpdateCas, this);
-    // The event keeps its own duplicate.
+    // The event keeps its own duplicate; this one closes here.
     casEvent_.Schedule(Fd(fd), POLLIN);
-    Board::devices().close(fd);
     return true;
 }
 

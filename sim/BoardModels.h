@@ -1,6 +1,5 @@
 #pragma once
-// The simulated board of server-sim: every device model the simulator
-// offers, in the starting state the end-to-end tests rely on.
+// The whole simulated board of server-sim: one model per driver device.
 #include "sim/SimulatedBoard.h"
 
 #include <memory>

@@ -5,7 +5,7 @@
 #include "protocol/HeartBeatCtl.h"
 #include "protocol/asn1/ValueNotation.h"
 #include "support/ControlLinkLoopback.h"
-#include "support/loop_test_support.h"
+#include "support/LoopStepper.h"
 
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
@@ -85,6 +85,7 @@ protected:
 
     std::vector<std::string> answers() { return link_->received(); }
 
+    LoopStepper loop_;
     std::vector<std::string> journal_;
     StandIn first_{"first", journal_};
     StandIn second_{"second", journal_};
@@ -292,21 +293,32 @@ TEST_F(ControlServer, HeartbeatWatchesOnlyAfterACommandAndDropsTheLinkOnTimeout)
     HeartBeatCtl heartbeat;
     server_.Bind(&heartbeat);
     start({&first_});
+    auto timedOut = [&] { return log_.str().find("heartbeat timeout!!!\n") != std::string::npos; };
+
+    // A connection alone arms nothing, however long the controller is silent.
     EXPECT_FALSE(heartbeat.watching());
+    loop_.advance(2 * HeartBeatCtl::timeoutMs);
+    EXPECT_FALSE(timedOut());
+    EXPECT_FALSE(link_->controllerSeesClose());
+
+    // Every command re-arms, whether the heartbeat answers it or not.
     deliver("{ seq 2, pdu command : query : NULL }");
     EXPECT_TRUE(heartbeat.watching());
+    loop_.advance(HeartBeatCtl::timeoutMs - 1);
     deliver("{ seq 3, slot 9, pdu command : ping : NULL }");
     EXPECT_EQ(Strings({"{ seq 2, pdu response : error : unexpectedMsgType }",
                        "{ seq 3, slot 9, pdu response : success : NULL }"}),
               answers());
     EXPECT_EQ(Strings{"first command query"}, journal_); // the ping never reaches the second service
 
-    heartbeat.OnHeartbeatTimeout(nullptr);
-    looptest::After stop(50);
-    multiplexer.run(false, true);
+    loop_.advance(HeartBeatCtl::timeoutMs - 1);
+    EXPECT_FALSE(timedOut());
+    EXPECT_TRUE(heartbeat.watching());
+    EXPECT_FALSE(link_->controllerSeesClose());
+    loop_.advance(1);
+    EXPECT_TRUE(timedOut());
     EXPECT_FALSE(heartbeat.watching());
-    EXPECT_TRUE(link_->controllerSeesClose());
-    EXPECT_NE(std::string::npos, log_.str().find("heartbeat timeout!!!\n"));
+    EXPECT_TRUE(loop_.run_until([&] { return link_->controllerSeesClose(); }));
     EXPECT_EQ(Strings({"first command query", "first disconnect"}), journal_);
     server_.Deactivate(); // while the heartbeat is still there
 }

@@ -1,8 +1,11 @@
 #pragma once
-// Small probes for main-loop tests: a non-blocking pipe to watch, and an
-// event that records the poll events of every service.
+// Small probes for main-loop tests: a non-blocking pipe to watch, an event
+// that records the poll events of every service, and a timer that acts once
+// (by default stops Multiplexer::run, for the tests of run itself).
 #include "runtime/base/Fd.h"
 #include "runtime/loop/Event.h"
+#include "runtime/loop/Multiplexer.h"
+#include "runtime/loop/Timer.h"
 
 #include <fcntl.h>
 #include <functional>
@@ -58,6 +61,27 @@ private:
             action_(*this, revents);
     }
     Action action_;
+};
+
+// Calls a function once after a delay (by default: stops the loop).
+class After {
+public:
+    explicit After(unsigned ms, std::function<void()> action = [] { multiplexer.terminate(); })
+        : action_(std::move(action))
+    {
+        timer_.set(ms, &After::onTimer, this);
+    }
+    bool fired() const { return fired_; }
+
+private:
+    void onTimer()
+    {
+        fired_ = true;
+        action_();
+    }
+    Timer timer_;
+    std::function<void()> action_;
+    bool fired_ = false;
 };
 
 } // namespace looptest

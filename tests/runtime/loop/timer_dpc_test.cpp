@@ -3,7 +3,7 @@
 #include "runtime/base/MuxTime.h"
 #include "runtime/loop/TimerPoolPlugin.h"
 #include "runtime/loop/PresetTimer.h"
-#include "support/loop_test_support.h"
+#include "support/LoopProbes.h"
 
 #include <gtest/gtest.h>
 
