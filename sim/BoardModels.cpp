@@ -4,9 +4,11 @@
 #include "sim/HalDevice.h"
 #include "sim/MaintenanceDevice.h"
 #include "sim/MccDevice.h"
+#include "sim/WatchdogDevice.h"
 
 namespace Sim {
 
+// One line per device model.
 std::unique_ptr<SimulatedBoard> makeBoard()
 {
     auto board = std::make_unique<SimulatedBoard>();
@@ -14,6 +16,7 @@ std::unique_ptr<SimulatedBoard> makeBoard()
     board->add(std::make_unique<MaintenanceDevice>());
     board->add(std::make_unique<CasDevice>());
     board->add(std::make_unique<MccDevice>());
+    board->add(std::make_unique<WatchdogDevice>());
     return board;
 }
 

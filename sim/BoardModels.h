@@ -1,5 +1,6 @@
 #pragma once
-// The whole simulated board of server-sim: one model per driver device.
+// The simulated board of server-sim: every device model the simulator
+// offers, in the starting state the end-to-end tests rely on.
 #include "sim/SimulatedBoard.h"
 
 #include <memory>

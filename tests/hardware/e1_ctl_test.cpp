@@ -8,7 +8,7 @@
 #include "sim/BoardModels.h"
 #include "sim/CasDevice.h"
 #include "sim/MaintenanceDevice.h"
-#include "support/ControlLinkLoopback.h"
+#include "support/ControllerLoopback.h"
 #include "support/LoopStepper.h"
 #include "support/ProtocolTestSupport.h"
 #include "support/RawDeviceLog.h"
@@ -17,6 +17,10 @@
 
 namespace {
 
+using ctrltest::LoopbackLink;
+using ctrltest::encode;
+using ctrltest::oneLine;
+using ctrltest::readMessage;
 using Strings = std::vector<std::string>;
 
 // Bound after the E1 service: sees every signal it sends.

@@ -1,3 +1,4 @@
 # The front ends run against the simulated board.
-set(SERVER_TEST_EXTRA_e1_ctl_test sim)
-set(SERVER_TEST_EXTRA_hdlc_test sim)
+foreach(t hw_mux_test hw_tests_test bus_ctl_test spi_ctrl_test hal_records_test e1_ctl_test hdlc_test)
+  set(SERVER_TEST_EXTRA_${t} sim)
+endforeach()

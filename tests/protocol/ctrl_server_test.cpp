@@ -4,7 +4,8 @@
 #include "protocol/CtrlSrvServer.h"
 #include "protocol/HeartBeatCtl.h"
 #include "protocol/asn1/ValueNotation.h"
-#include "support/ControlLinkLoopback.h"
+#include "runtime/link/ControlServiceNet.h"
+#include "support/ControllerLoopback.h"
 #include "support/LoopStepper.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,11 @@
 #include <sys/socket.h>
 
 namespace {
+
+using ctrltest::LoopbackLink;
+using ctrltest::encode;
+using ctrltest::oneLine;
+using ctrltest::readMessage;
 
 // A bound service whose reaction to a command the test chooses; it records
 // what it is told in a journal shared by all services of a test.

@@ -1,10 +1,10 @@
 #pragma once
-// The control server's end of the control link for in-process tests of the
-// server and of the services bound to it: a connection object attached to
-// one end of a loopback TCP connection, the test reading what the server
-// sent from the other end; and ZUZU messages to and from value notation.
+// A controller on a loopback TCP connection for in-process tests of the
+// control server and its services: the server's connection object is
+// attached straight to one end, the test delivers messages written in
+// value notation and reads back, one line each, what the server sent.
+#include "protocol/CtrlSrvServer.h"
 #include "protocol/asn1/ValueNotation.h"
-#include "protocol/schemas/ZUZU.h"
 #include "runtime/link/ControlServiceNet.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,8 @@
 #include <string>
 #include <sys/socket.h>
 #include <vector>
+
+namespace ctrltest {
 
 // The printer's layout on one line.
 inline std::string oneLine(ASN1::AbstractData const& value)
@@ -120,3 +122,4 @@ private:
     std::vector<char> bytes_;
 };
 
+} // namespace ctrltest
