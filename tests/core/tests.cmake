@@ -27,3 +27,7 @@ if(SERVER_REAL_CLOCK_TESTS)
 else()
   cmake_language(DEFER CALL set_tests_properties heartbeat_e2e_test PROPERTIES LABELS real-clock DISABLED TRUE)
 endif()
+
+# The end-to-end tests of server-sim script its board through the control
+# socket with the simulator's client.
+set(SERVER_TEST_EXTRA_server_sim_e2e_test sim)
