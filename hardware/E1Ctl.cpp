@@ -113,6 +113,9 @@ void E1Ctl::OnConnect()
 
 void E1Ctl::OnDisconnect()
 {
+    // A descriptor dropped after an error is opened again to close the
+    // trunks the controller left open.
+    CheckOpenCas();
     for (unsigned trunk = 0; trunk < trunks; ++trunk) {
         if (casOpen_[trunk]) {
             cas_channel ch;

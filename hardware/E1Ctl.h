@@ -67,7 +67,6 @@ public:
 
     std::uint32_t tclk_mask() const { return tclk_; }
     bool cas_open(unsigned trunk) const { return trunk < trunks && casOpen_[trunk]; }
-    bool status_running() const { return !statusTimer_.empty(); }
 
 private:
     // The trunks whose CAS the controller may address.
