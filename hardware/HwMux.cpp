@@ -107,11 +107,7 @@ bool HwMux::Disconnect(int ch)
 {
     if (!IsOpened() || ch < 0)
         return false;
-    record(ch, constant);
-    Board::Record<8> request;
-    request.put32(0, static_cast<std::uint32_t>(ch));
-    request.put32(4, idle);
-    if (Board::devices().request(fd_, constantRequest, request.data(), request.size()) < 0) {
+    if (!Drive(ch, idle)) {
         std::clog << ext::header(this) << "disconnect failed " << ch << " : " << std::strerror(errno) << std::endl;
         return false;
     }
@@ -136,11 +132,7 @@ bool HwMux::Write(int ch, unsigned char byte)
 {
     if (!IsOpened() || ch < 0)
         return false;
-    record(ch, constant);
-    Board::Record<8> request;
-    request.put32(0, static_cast<std::uint32_t>(ch));
-    request.put32(4, byte);
-    if (Board::devices().request(fd_, constantRequest, request.data(), request.size()) < 0) {
+    if (!Drive(ch, byte)) {
         char const* reason = std::strerror(errno);
         StreamFormatGuard guard(std::clog);
         std::clog << ext::header(this) << "write failed " << ch << " <- 0x" << std::hex << unsigned(byte) << std::dec
@@ -148,6 +140,15 @@ bool HwMux::Write(int ch, unsigned char byte)
         return false;
     }
     return true;
+}
+
+bool HwMux::Drive(int ch, unsigned char byte)
+{
+    record(ch, constant);
+    Board::Record<8> request;
+    request.put32(0, static_cast<std::uint32_t>(ch));
+    request.put32(4, byte);
+    return Board::devices().request(fd_, constantRequest, request.data(), request.size()) >= 0;
 }
 
 unsigned char HwMux::Read(int ch)

@@ -56,6 +56,8 @@ public:
     void PutHeader(std::ostream& out) const;
 
 private:
+    // Output ch carries byte; false (errno set) when the device refuses.
+    bool Drive(int ch, unsigned char byte);
     // Sets the table entry of a tracked output; others are not kept.
     void record(int ch, std::uint16_t state);
 

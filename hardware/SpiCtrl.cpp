@@ -146,30 +146,26 @@ void spiCtrl::init_channel(int ch)
 
 void spiCtrl::enable_channel(int ch)
 {
-    init_device_and_channels();
-    if (!enabled_)
-        return;
-    if (static_cast<unsigned>(ch) >= channels) {
-        std::clog << ext::header(this) << "bad channel for enable " << ch << std::endl;
-        return;
-    }
-    write(static_cast<unsigned>(ch), regControl, channelEnabled);
-    if (enabled_)
-        std::clog << ext::header(this) << "enable channel " << ch << std::endl;
+    switch_channel(ch, channelEnabled, "enable");
 }
 
 void spiCtrl::disable_channel(int ch)
+{
+    switch_channel(ch, channelDisabled, "disable");
+}
+
+void spiCtrl::switch_channel(int ch, unsigned control, char const* what)
 {
     init_device_and_channels();
     if (!enabled_)
         return;
     if (static_cast<unsigned>(ch) >= channels) {
-        std::clog << ext::header(this) << "bad channel for disable " << ch << std::endl;
+        std::clog << ext::header(this) << "bad channel for " << what << ' ' << ch << std::endl;
         return;
     }
-    write(static_cast<unsigned>(ch), regControl, channelDisabled);
+    write(static_cast<unsigned>(ch), regControl, control);
     if (enabled_)
-        std::clog << ext::header(this) << "disable channel " << ch << std::endl;
+        std::clog << ext::header(this) << what << " channel " << ch << std::endl;
 }
 
 void spiCtrl::clock(int ch)

@@ -62,6 +62,8 @@ private:
     // False when it did.
     bool failed(int errnum);
     void report(unsigned ch, unsigned status);
+    // Writes the control register of a channel; what: "enable" or "disable".
+    void switch_channel(int ch, unsigned control, char const* what);
 
     int fd_ = -1;
     Timer statusTimer_;

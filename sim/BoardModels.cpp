@@ -1,6 +1,8 @@
 #include "sim/BoardModels.h"
 
 #include "sim/CasDevice.h"
+#include "sim/DspDevice.h"
+#include "sim/DtmfDevice.h"
 #include "sim/HalDevice.h"
 #include "sim/MaintenanceDevice.h"
 #include "sim/MccDevice.h"
@@ -17,6 +19,8 @@ std::unique_ptr<SimulatedBoard> makeBoard()
     board->add(std::make_unique<CasDevice>());
     board->add(std::make_unique<MccDevice>());
     board->add(std::make_unique<WatchdogDevice>());
+    board->add(std::make_unique<DtmfDevice>());
+    board->add(std::make_unique<DspDevice>());
     return board;
 }
 

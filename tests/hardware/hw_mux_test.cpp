@@ -127,21 +127,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(CrossConnect, ReadReturnsTheByteOnTheChannel)
-{
-    board_.hal.drive(output, 0x3C);
-    HwMux mux;
-    EXPECT_EQ(0x3C, mux.Read(output));
-}
-
-TEST_F(CrossConnect, ARefusedRequestKeepsTheStateWrittenBeforeIt)
-{
-    HwMux mux;
-    board_.board.fail_always("/dev/hal");
-    EXPECT_FALSE(mux.Connect(5, output));
-    EXPECT_EQ(5, mux.entry(output - HwMux::firstTracked));
-}
-
 TEST_F(CrossConnect, NumbersThatCannotBeChannelsAreRefusedWithoutARequest)
 {
     HwMux mux;

@@ -133,6 +133,14 @@ TEST_F(BusTest, DisconnectSwitchesTheRunOff)
         EXPECT_EQ(HwMux::disabled, mux_->entry(ch - HwMux::firstTracked));
 }
 
+TEST_F(BusTest, ARunPastTheLastBusIsRefused)
+{
+    EXPECT_EQ(success, test("write", 15, seed, 120, 8)); // up to channel 10239
+    board_.board.clear_log();
+    EXPECT_EQ("{ seq 1, pdu response : error : invalidParams }", test("write", 15, seed, 120, 9));
+    EXPECT_EQ(Strings{}, board_.requests());
+}
+
 TEST_F(BusTest, AnEmptyRunSucceedsInEveryModeWithoutARequest)
 {
     for (char const* mode : {"read", "write", "disconnect"})
