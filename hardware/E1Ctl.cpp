@@ -3,6 +3,7 @@
 #include "hardware/DeviceNames.h"
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/BoardDevices.h"
+#include "hardware/device/E1Requests.h"
 #include "protocol/schemas/ACP.h"
 #include "runtime/text/ExtHeader.h"
 
@@ -18,19 +19,8 @@ namespace {
 char const* const casDevice = "/dev/e1-cas";
 int const deviceFlags = O_RDWR | O_NONBLOCK | O_CLOEXEC;
 
-// Maintenance driver requests.
-unsigned long const statusRequest = 0xc0504d03;
-unsigned long const tclkRequest = 0xc0044d0b;
-unsigned long const clockSourceRequest = 0xc0044d0a;
-std::size_t const statusRecordSize = 80;
-
-// CAS driver requests and the received-change record.
-unsigned long const casOpenTrunk = 0x80044300;
-unsigned long const casCloseTrunk = 0x80044301;
-unsigned long const casSetBits = 0xc00c4302;
-unsigned long const casGetBits = 0xc00c4303;
-unsigned long const casConfigure = 0xc0104304;
-std::size_t const casRecordSize = 12;
+namespace Maintenance = Board::Maintenance;
+namespace Cas = Board::Cas;
 
 // The trunks whose timing the TCLK mask can name.
 int const tclkTrunks = 32;
@@ -42,9 +32,9 @@ bool isChannel(std::uint32_t timeslot)
     return timeslot != 0 && timeslot != 16;
 }
 
-Board::Record<casRecordSize> bitsRecord(cas_channel const& ch)
+Board::Record<Cas::bitsSize> bitsRecord(cas_channel const& ch)
 {
-    Board::Record<casRecordSize> record;
+    Board::Record<Cas::bitsSize> record;
     record.put32(0, ch.path);
     record.put32(4, ch.timeslot);
     return record;
@@ -53,12 +43,12 @@ Board::Record<casRecordSize> bitsRecord(cas_channel const& ch)
 // The configure request: open with the code, or close.
 int configure(int fd, cas_channel const& ch, unsigned code, bool close)
 {
-    Board::Record<16> record;
+    Board::Record<Cas::configureSize> record;
     record.put32(0, ch.path);
     record.put32(4, ch.timeslot);
     record.put8(9, static_cast<std::uint8_t>(code & 15));
     record.put32(12, close ? 1 : 0);
-    return Board::devices().request(fd, casConfigure, record.data(), record.size());
+    return Board::devices().request(fd, Cas::CONFIGURE, record.data(), record.size());
 }
 
 } // namespace
@@ -144,9 +134,9 @@ void E1Ctl::SendStatus()
     if (!IsOpen())
         return;
     for (unsigned trunk = 0; trunk < trunks; ++trunk) {
-        Board::Record<statusRecordSize> record;
+        Board::Record<Maintenance::statusSize> record;
         record.put32(0, trunk);
-        if (Board::devices().request(maintenance_, statusRequest, record.data(), record.size()) < 0) {
+        if (Board::devices().request(maintenance_, Maintenance::STATUS, record.data(), record.size()) < 0) {
             std::cerr << ext::header(this) << "synchronization status read fail, trunk = " << trunk
                       << " cause = " << std::strerror(errno) << std::endl;
             continue;
@@ -154,14 +144,14 @@ void E1Ctl::SendStatus()
         auto* status = new ACP::TrunkStatus;
         status->set_trunk(static_cast<int>(trunk));
         // A state the signal has no name for is reported as unknown.
-        std::uint32_t state = record.get32(76);
+        std::uint32_t state = record.get32(Maintenance::stateAt);
         status->set_state(state <= ACP::TrunkState::disabled ? static_cast<ACP::TrunkState::NamedNumber>(state)
                                                               : ACP::TrunkState::unknown);
-        status->set_slips(static_cast<int>(record.get32(36)));
-        status->set_lossBF(static_cast<int>(record.get32(40)));
-        status->set_lossCarrier(static_cast<int>(record.get32(44)));
-        status->set_lossAIS(static_cast<int>(record.get32(48)));
-        status->set_lossRAI(static_cast<int>(record.get32(52)));
+        status->set_slips(static_cast<int>(record.get32(Maintenance::slipsAt)));
+        status->set_lossBF(static_cast<int>(record.get32(Maintenance::lossBFAt)));
+        status->set_lossCarrier(static_cast<int>(record.get32(Maintenance::lossCarrierAt)));
+        status->set_lossAIS(static_cast<int>(record.get32(Maintenance::lossAISAt)));
+        status->set_lossRAI(static_cast<int>(record.get32(Maintenance::lossRAIAt)));
         status->set_name("");
         status->set_clockMaster(false);
         status->set_type(ACP::TrunkType::e1);
@@ -195,7 +185,7 @@ void E1Ctl::UpdateTclk()
 {
     if (!IsOpen())
         return;
-    if (Board::devices().request_value(maintenance_, tclkRequest, tclk_) < 0) {
+    if (Board::devices().request_value(maintenance_, Maintenance::TCLK_MASK, tclk_) < 0) {
         std::cerr << ext::header(this) << "fail to set TCLK [cause=" << std::strerror(errno) << "]" << std::endl;
         return;
     }
@@ -206,7 +196,7 @@ bool E1Ctl::select_source(int source)
 {
     if (!IsOpen())
         return false;
-    if (Board::devices().request_value(maintenance_, clockSourceRequest, static_cast<unsigned long>(source)) < 0) {
+    if (Board::devices().request_value(maintenance_, Maintenance::CLOCK_SOURCE, static_cast<unsigned long>(source)) < 0) {
         std::cerr << ext::header(this) << "fail to set clock source" << std::endl;
         return false;
     }
@@ -243,14 +233,14 @@ void E1Ctl::OnUpdateCas(int fd, short revents)
     }
     if (!(revents & POLLIN))
         return;
-    std::uint8_t record[casRecordSize];
+    std::uint8_t record[Cas::bitsSize];
     ssize_t n = Board::devices().read(fd, record, sizeof record);
     if (n < 0) {
         if (errno != EAGAIN && errno != EINTR)
             DropCas("read error");
         return;
     }
-    if (static_cast<std::size_t>(n) != casRecordSize) {
+    if (static_cast<std::size_t>(n) != Cas::bitsSize) {
         std::cerr << ext::header(this) << "cas event of " << n << " bytes dropped" << std::endl;
         return;
     }
@@ -294,7 +284,7 @@ void E1Ctl::HandleCasOpen(cas_channel const& ch, int code)
     int const timeslot = static_cast<int>(ch.timeslot);
     int const fd = casEvent_.fd().get();
     if (!casOpen_[ch.path]) {
-        int r = Board::devices().request_value(fd, casOpenTrunk, ch.path);
+        int r = Board::devices().request_value(fd, Cas::OPEN_TRUNK, ch.path);
         SendCASTrunkStatus(trunk, r);
         if (r < 0) {
             std::clog << ext::header(this) << "open cas signalling on trunk(" << trunk << ") - fail(" << r << ")"
@@ -313,7 +303,7 @@ void E1Ctl::HandleCasOpen(cas_channel const& ch, int code)
         SendCASSignal(trunk, timeslot, r, 0);
         return;
     }
-    Board::Record<casRecordSize> record = bitsRecord(ch);
+    Board::Record<Cas::bitsSize> record = bitsRecord(ch);
     SignalBits(ch, record.data());
 }
 
@@ -324,7 +314,7 @@ void E1Ctl::HandleCasClose(cas_channel const& ch)
     int const trunk = static_cast<int>(ch.path);
     int const fd = casEvent_.fd().get();
     if (ch.timeslot == 0) {
-        int r = Board::devices().request_value(fd, casCloseTrunk, ch.path);
+        int r = Board::devices().request_value(fd, Cas::CLOSE_TRUNK, ch.path);
         SendCASTrunkStatus(trunk, r == 0 ? 1 : r);
         if (r >= 0)
             casOpen_[ch.path] = false;
@@ -341,9 +331,9 @@ void E1Ctl::HandleCasSet(cas_channel const& ch, int value)
 {
     if (!casTrunk(ch.path) || !casOpen_[ch.path])
         return;
-    Board::Record<casRecordSize> record = bitsRecord(ch);
+    Board::Record<Cas::bitsSize> record = bitsRecord(ch);
     record.put8(9, static_cast<std::uint8_t>(value & 15));
-    int r = Board::devices().request(casEvent_.fd().get(), casSetBits, record.data(), record.size());
+    int r = Board::devices().request(casEvent_.fd().get(), Cas::SET_BITS, record.data(), record.size());
     if (r < 0) {
         SendCASSignal(static_cast<int>(ch.path), static_cast<int>(ch.timeslot), r, 0);
         return;
@@ -357,13 +347,13 @@ void E1Ctl::HandleCasGet(cas_channel const& ch)
 {
     if (!casTrunk(ch.path) || !casOpen_[ch.path])
         return;
-    Board::Record<casRecordSize> record = bitsRecord(ch);
+    Board::Record<Cas::bitsSize> record = bitsRecord(ch);
     SignalBits(ch, record.data());
 }
 
 void E1Ctl::SignalBits(cas_channel const& ch, unsigned char* record)
 {
-    int r = Board::devices().request(casEvent_.fd().get(), casGetBits, record, casRecordSize);
+    int r = Board::devices().request(casEvent_.fd().get(), Cas::GET_BITS, record, Cas::bitsSize);
     if (r < 0)
         SendCASSignal(static_cast<int>(ch.path), static_cast<int>(ch.timeslot), r, 0);
     else

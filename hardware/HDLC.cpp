@@ -3,6 +3,7 @@
 #include "hardware/HwMux.h"
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/BoardDevices.h"
+#include "hardware/device/MccRequests.h"
 #include "runtime/packet/Packet.h"
 #include "runtime/process/TraceCtl.h"
 #include "runtime/text/ExtHeader.h"
@@ -17,8 +18,6 @@
 namespace {
 
 char const* const mccDevice = "/dev/mcc/ctl";
-unsigned long const mccAllocate = 0x40144d00;
-unsigned long const mccTimeslot = 0x20004d02;
 
 // The controller mode of each kind.
 std::uint32_t const modeOfKind[] = {3, 0, 1};
@@ -85,15 +84,15 @@ bool HDLC::activate()
     int fd = Board::devices().open(mccDevice, O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return refuse(fd, "fail to open MCC device: ");
-    Board::Record<20> allocate;
+    Board::Record<Board::Mcc::allocateSize> allocate;
     allocate.put32(0, modeOfKind[kind]);
     allocate.put32(4, 512);
     allocate.put32(8, 0);
     allocate.put32(12, 1);
     allocate.put32(16, 4);
-    if (Board::devices().request(fd, mccAllocate, allocate.data(), allocate.size()) < 0)
+    if (Board::devices().request(fd, Board::Mcc::MCC_ALLOCATE, allocate.data(), allocate.size()) < 0)
         return refuse(fd, "MCC_ALLOCATE fail: ");
-    int m = Board::devices().request_none(fd, mccTimeslot);
+    int m = Board::devices().request_none(fd, Board::Mcc::MCC_TIMESLOT);
     if (m < 0)
         return refuse(fd, "MCC_TIMESLOT fail: ");
     mux().Connect(m, transmit);

@@ -1,7 +1,7 @@
 #include "sim/CasDevice.h"
 
 #include "hardware/device/BigEndian.h"
-#include "sim/ControlWords.h"
+#include "sim/ControlNumber.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,20 +42,20 @@ bool CasDevice::receive(unsigned trunk, unsigned timeslot, unsigned bits)
     put_be32(record.data() + 4, timeslot);
     record[8] = channel.rx;
     record[9] = channel.tx;
-    events_.push_back(std::move(record));
+    events_.push(std::move(record));
     return true;
 }
 
 void CasDevice::queue_short(std::size_t size)
 {
-    events_.emplace_back(std::min(size, recordSize - 1), std::uint8_t{0x5A});
+    events_.push(std::vector<std::uint8_t>(std::min(size, recordSize - 1), 0x5A));
 }
 
 int CasDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
 {
-    if (code != openTrunkRequest && code != closeTrunkRequest)
+    if (code != Board::Cas::OPEN_TRUNK && code != Board::Cas::CLOSE_TRUNK)
         return -ENOTTY;
-    bool opening = code == openTrunkRequest;
+    bool opening = code == Board::Cas::OPEN_TRUNK;
     note.name = opening ? "open-trunk" : "close-trunk";
     note.fields = "trunk=" + std::to_string(value);
     if (value >= trunks)
@@ -67,29 +67,29 @@ int CasDevice::request_value(Open&, unsigned long code, unsigned long value, Req
 int CasDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
 {
     switch (code) {
-    case setRequest:
+    case Board::Cas::SET_BITS:
         note.name = "set";
         break;
-    case getRequest:
+    case Board::Cas::GET_BITS:
         note.name = "get";
         break;
-    case configureRequest:
+    case Board::Cas::CONFIGURE:
         note.name = "configure";
         break;
     default:
         return -ENOTTY;
     }
-    std::size_t needed = code == configureRequest ? 16 : recordSize;
+    std::size_t needed = code == Board::Cas::CONFIGURE ? Board::Cas::configureSize : recordSize;
     if (size < needed)
         return -EFAULT;
     note.fields = channelFields(record);
     Channel* channel = at(record);
-    if (code == setRequest) {
+    if (code == Board::Cas::SET_BITS) {
         note.fields += " value=" + std::to_string(record[9]);
         if (!channel)
             return -EINVAL;
         channel->tx = record[9] & 15;
-    } else if (code == getRequest) {
+    } else if (code == Board::Cas::GET_BITS) {
         if (!channel)
             return -EINVAL;
         record[8] = channel->rx;
@@ -107,26 +107,18 @@ int CasDevice::request(Open&, unsigned long code, std::uint8_t* record, std::siz
 
 ssize_t CasDevice::read(Open&, void* buffer, std::size_t size)
 {
-    if (events_.empty())
-        return -EAGAIN;
-    std::vector<std::uint8_t> const& record = events_.front();
-    std::size_t n = std::min(size, record.size());
-    std::memcpy(buffer, record.data(), n);
-    events_.pop_front();
-    return static_cast<ssize_t>(n);
+    return events_.read(buffer, size);
 }
 
 bool CasDevice::control(std::vector<std::string> const& words, std::ostream& reply)
 {
-    std::vector<long> values;
-    if (words.empty() || !numbers(words, 1, values))
+    std::vector<unsigned long> values;
+    if (words.empty() || !controlNumbers(words, 1, values))
         return false;
-    auto inRange = [&] {
-        return values[0] >= 0 && values[0] < long(trunks) && values[1] >= 0 && values[1] < long(timeslots);
-    };
+    auto inRange = [&] { return values[0] < trunks && values[1] < timeslots; };
     if (words[0] == "rx" && values.size() == 3 && inRange())
         return receive(unsigned(values[0]), unsigned(values[1]), unsigned(values[2]));
-    if (words[0] == "short" && values.size() == 1 && values[0] >= 0 && values[0] < long(recordSize)) {
+    if (words[0] == "short" && values.size() == 1 && values[0] < recordSize) {
         queue_short(std::size_t(values[0]));
         return true;
     }

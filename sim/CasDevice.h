@@ -12,25 +12,21 @@
 //   rx T TS BITS     the far end sends BITS on trunk T timeslot TS
 //   short N          queues a broken record of N bytes (0..11)
 //   show T TS        "open=0|1 configured=0|1 code=C rx=R tx=X"
+#include "hardware/device/E1Requests.h"
+#include "sim/RecordQueue.h"
 #include "sim/SimDevice.h"
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 namespace Sim {
 
 class CasDevice final : public Device {
 public:
-    static constexpr unsigned long openTrunkRequest = 0x80044300;
-    static constexpr unsigned long closeTrunkRequest = 0x80044301;
-    static constexpr unsigned long setRequest = 0xc00c4302;
-    static constexpr unsigned long getRequest = 0xc00c4303;
-    static constexpr unsigned long configureRequest = 0xc0104304;
     static constexpr unsigned trunks = 4;
     static constexpr unsigned timeslots = 32;
-    static constexpr std::size_t recordSize = 12;
+    static constexpr std::size_t recordSize = Board::Cas::bitsSize;
 
     struct Channel {
         bool configured = false;
@@ -63,7 +59,7 @@ private:
 
     std::array<bool, trunks> open_{};
     std::array<std::array<Channel, timeslots>, trunks> channels_{};
-    std::deque<std::vector<std::uint8_t>> events_;
+    RecordQueue events_;
 };
 
 } // namespace Sim

@@ -1,7 +1,7 @@
 #include "sim/MaintenanceDevice.h"
 
 #include "hardware/device/BigEndian.h"
-#include "sim/ControlWords.h"
+#include "sim/ControlNumber.h"
 
 #include <cerrno>
 #include <ostream>
@@ -24,8 +24,8 @@ bool stateWord(std::string const& word, std::uint32_t& state)
             return true;
         }
     }
-    long value = 0;
-    if (!number(word, value) || value < 0)
+    unsigned long value = 0;
+    if (!controlNumber(word, value))
         return false;
     state = static_cast<std::uint32_t>(value);
     return true;
@@ -50,34 +50,34 @@ bool MaintenanceDevice::set_status(unsigned trunk, TrunkStatus const& status)
 
 int MaintenanceDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
 {
-    if (code != statusRequest)
+    if (code != Board::Maintenance::STATUS)
         return -ENOTTY;
     note.name = "status";
-    if (size < 80)
+    if (size < Board::Maintenance::statusSize)
         return -EFAULT;
     std::uint32_t trunk = get_be32(record);
     note.fields = "trunk=" + std::to_string(trunk);
     if (trunk >= trunks)
         return -EINVAL;
     TrunkStatus const& status = status_[trunk];
-    put_be32(record + 36, status.slips);
-    put_be32(record + 40, status.lossBF);
-    put_be32(record + 44, status.lossCarrier);
-    put_be32(record + 48, status.lossAIS);
-    put_be32(record + 52, status.lossRAI);
-    put_be32(record + 76, status.state);
+    put_be32(record + Board::Maintenance::slipsAt, status.slips);
+    put_be32(record + Board::Maintenance::lossBFAt, status.lossBF);
+    put_be32(record + Board::Maintenance::lossCarrierAt, status.lossCarrier);
+    put_be32(record + Board::Maintenance::lossAISAt, status.lossAIS);
+    put_be32(record + Board::Maintenance::lossRAIAt, status.lossRAI);
+    put_be32(record + Board::Maintenance::stateAt, status.state);
     return 0;
 }
 
 int MaintenanceDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
 {
-    if (code == tclkRequest) {
+    if (code == Board::Maintenance::TCLK_MASK) {
         note.name = "tclk";
         note.fields = "mask=" + hex(value);
         tclk_ = static_cast<std::uint32_t>(value);
         return 0;
     }
-    if (code == clockSourceRequest) {
+    if (code == Board::Maintenance::CLOCK_SOURCE) {
         note.name = "clock-source";
         note.fields = "source=" + std::to_string(static_cast<long>(value));
         source_ = static_cast<long>(value);
@@ -91,13 +91,13 @@ bool MaintenanceDevice::control(std::vector<std::string> const& words, std::ostr
     if (words.empty())
         return false;
     std::string const& verb = words[0];
-    long trunk = -1;
-    bool trunkGiven = words.size() >= 2 && number(words[1], trunk) && trunk >= 0 && trunk < long(trunks);
+    unsigned long trunk = 0;
+    bool trunkGiven = words.size() >= 2 && controlNumber(words[1], trunk) && trunk < trunks;
     if (verb == "state" && words.size() == 3 && trunkGiven)
         return stateWord(words[2], status_[trunk].state);
     if (verb == "counters" && words.size() == 7 && trunkGiven) {
-        std::vector<long> values;
-        if (!numbers(words, 2, values))
+        std::vector<unsigned long> values;
+        if (!controlNumbers(words, 2, values))
             return false;
         TrunkStatus& status = status_[trunk];
         status.slips = static_cast<std::uint32_t>(values[0]);

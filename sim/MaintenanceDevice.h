@@ -13,6 +13,7 @@
 //                         lossAIS and lossRAI counters
 //   reset                 every trunk back to normal with counters 0
 //   show                  one line per trunk, then "tclk=0x.. source=N"
+#include "hardware/device/E1Requests.h"
 #include "sim/SimDevice.h"
 
 #include <array>
@@ -22,9 +23,6 @@ namespace Sim {
 
 class MaintenanceDevice final : public Device {
 public:
-    static constexpr unsigned long statusRequest = 0xc0504d03;
-    static constexpr unsigned long tclkRequest = 0xc0044d0b;
-    static constexpr unsigned long clockSourceRequest = 0xc0044d0a;
     static constexpr unsigned trunks = 4;
 
     struct TrunkStatus {

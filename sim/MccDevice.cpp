@@ -1,7 +1,7 @@
 #include "sim/MccDevice.h"
 
 #include "hardware/device/BigEndian.h"
-#include "sim/ControlWords.h"
+#include "sim/ControlNumber.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -94,10 +94,10 @@ void MccDevice::closed(Open& open)
 
 int MccDevice::request(Open& open, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
 {
-    if (code != allocateRequest)
+    if (code != Board::Mcc::MCC_ALLOCATE)
         return -ENOTTY;
     note.name = "MCC_ALLOCATE";
-    if (size < 20)
+    if (size < Board::Mcc::allocateSize)
         return -EFAULT;
     Channel& channel = open_[open.id];
     for (unsigned i = 0; i < 5; ++i)
@@ -121,7 +121,7 @@ int MccDevice::request(Open& open, unsigned long code, std::uint8_t* record, std
 
 int MccDevice::request_none(Open& open, unsigned long code, RequestNote& note)
 {
-    if (code != timeslotRequest)
+    if (code != Board::Mcc::MCC_TIMESLOT)
         return -ENOTTY;
     note.name = "MCC_TIMESLOT";
     Channel const& channel = open_[open.id];
@@ -179,22 +179,22 @@ bool MccDevice::control(std::vector<std::string> const& words, std::ostream& rep
         }
         return true;
     }
-    long tdm = 0;
-    if (words.size() < 2 || !number(words[1], tdm))
+    unsigned long tdm = 0;
+    if (words.size() < 2 || !controlNumber(words[1], tdm))
         return false;
     if (verb == "inject" && words.size() >= 3) {
         Frame frame;
         for (std::size_t i = 2; i < words.size(); ++i) {
-            long byte = 0;
-            if (!number("0x" + words[i], byte) || byte < 0 || byte > 255)
+            unsigned long byte = 0;
+            if (!controlNumber("0x" + words[i], byte) || byte > 255)
                 return false;
             frame.push_back(static_cast<std::uint8_t>(byte));
         }
         return inject(int(tdm), std::move(frame));
     }
     if (verb == "error" && words.size() == 3) {
-        long errnum = 0;
-        return number(words[2], errnum) && inject_error(int(tdm), int(errnum));
+        unsigned long errnum = 0;
+        return controlNumber(words[2], errnum) && errnum < 4096 && inject_error(int(tdm), int(errnum));
     }
     if ((verb == "block" || verb == "unblock") && words.size() == 2)
         return block(int(tdm), verb == "block");

@@ -15,6 +15,7 @@
 //   error N ERRNO    queues a read error
 //   block N          back-pressure on; "unblock N" off
 //   sent N           the frames written so far, one per line in hexadecimal
+#include "hardware/device/MccRequests.h"
 #include "sim/SimDevice.h"
 
 #include <cstdint>
@@ -26,8 +27,6 @@ namespace Sim {
 
 class MccDevice final : public Device {
 public:
-    static constexpr unsigned long allocateRequest = 0x40144d00;
-    static constexpr unsigned long timeslotRequest = 0x20004d02;
     static constexpr int firstTdm = 10112;
 
     using Frame = std::vector<std::uint8_t>;
