@@ -7,10 +7,8 @@ namespace RTPC {
 
 int BYE::encode_body(char* buffer, unsigned size) const
 {
-    size = whole_words(size);
-    if (size < 4)
+    if (!begin_body(buffer, size, 4))
         return 0;
-    put_ssrc(buffer);
     unsigned length = 4;
     // Room is whole words, so a reason has at least its length byte and
     // three more bytes whenever there is room after the SSRC.

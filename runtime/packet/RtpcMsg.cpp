@@ -9,6 +9,9 @@ constexpr unsigned char version_2 = 0x80;
 // The header counts the packet in 32-bit words less one in 16 bits.
 constexpr unsigned max_packet = 0x10000u * 4;
 
+// Packets are whole 32-bit words: a partial last word of room is not used.
+unsigned whole_words(unsigned size) { return size & ~3u; }
+
 } // namespace
 
 int Msg::encode(char* buffer, unsigned size) const
@@ -30,12 +33,16 @@ int Msg::encode(char* buffer, unsigned size) const
     return static_cast<int>(total);
 }
 
-void Msg::put_ssrc(char* buffer) const
+bool Msg::begin_body(char* buffer, unsigned& size, unsigned least) const
 {
+    size = whole_words(size);
+    if (size < least)
+        return false;
     buffer[0] = static_cast<char>((ssrc_ >> 24) & 0xFFu);
     buffer[1] = static_cast<char>((ssrc_ >> 16) & 0xFFu);
     buffer[2] = static_cast<char>((ssrc_ >> 8) & 0xFFu);
     buffer[3] = static_cast<char>(ssrc_ & 0xFFu);
+    return true;
 }
 
 unsigned Msg::pad(char* buffer, unsigned length)

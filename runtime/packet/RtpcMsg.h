@@ -36,11 +36,11 @@ protected:
     // The longest text of an item or reason: its length is one byte.
     static constexpr unsigned max_text = 255;
 
-    // Helpers of the kinds: the room rounded down to whole 32-bit words,
-    // the SSRC in network order, and the zero bytes that pad length up to a
-    // multiple of 4.
-    static unsigned whole_words(unsigned size) { return size & ~3u; }
-    void put_ssrc(char* buffer) const;
+    // Helpers of the kinds. The room is rounded down to whole 32-bit words;
+    // when at least `least` bytes remain, the SSRC is written in network
+    // order and true returned.
+    bool begin_body(char* buffer, unsigned& size, unsigned least) const;
+    // Zero bytes from length up to a multiple of 4; returns the new length.
     static unsigned pad(char* buffer, unsigned length);
 
 private:

@@ -7,11 +7,9 @@ namespace RTPC {
 
 int SDES::encode_body(char* buffer, unsigned size) const
 {
-    size = whole_words(size);
     // SSRC and at least the null item with its padding.
-    if (size < 8)
+    if (!begin_body(buffer, size, 8))
         return 0;
-    put_ssrc(buffer);
     unsigned length = 4;
     for (Item const& item : items_) {
         if (item.type == Item::end)
