@@ -5,6 +5,7 @@
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "sim/ControlClient.h"
+#include "support/BusPattern.h"
 #include "support/ControllerLink.h"
 
 #include <cstdlib>
@@ -37,22 +38,6 @@ std::string oneLine(ASN1::AbstractData const& value)
 }
 
 // The low bytes of random() after srandom(seed): the bus test's pattern.
-std::vector<unsigned> pattern(unsigned seed, unsigned length)
-{
-    ::srandom(seed);
-    std::vector<unsigned> bytes;
-    for (unsigned i = 0; i < length; ++i)
-        bytes.push_back(static_cast<unsigned>(::random()) & 0xFF);
-    return bytes;
-}
-
-std::string hexByte(unsigned byte)
-{
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", byte);
-    return text;
-}
-
 struct Received {
     std::string text;
     Clock::time_point at;
@@ -88,7 +73,7 @@ protected:
         Received received{got, Clock::now()};
         if (got.empty() || got == "closed")
             return received;
-        Bytes payload = bytes(got);
+        Bytes payload = bytes_of<char>(got);
         ZUZU::Message message;
         ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
         received.text = ASN1::decode(payload.data(), payload.data() + payload.size(), &env, message, true)
@@ -151,13 +136,13 @@ TEST_F(ServerSim, BoardTestsWriteReadAndSwitchOffTheBus)
 
     // Write and read back through the cross-connect, then switch off.
     EXPECT_EQ(success, ask(bpc(0, 7, "write", 0, 8)));
-    EXPECT_EQ(0u, sim("hal show 8195").find("channel=8195 output=constant 0x" + hexByte(pattern(7, 8)[3]) + " "));
+    EXPECT_EQ(0u, sim("hal show 8195").find("channel=8195 output=constant 0x" + hexOctet(busTestPattern(7, 8)[3]) + " "));
     EXPECT_EQ(success, ask(bpc(0, 7, "disconnect", 0, 8)));
     EXPECT_EQ(0u, sim("hal show 8195").find("channel=8195 output=off"));
 
     // Another party drives the pattern on bus 1 from timeslot 120 on, over
     // the end of the bus into bus 2.
-    std::vector<unsigned> bytes = pattern(11, 16);
+    std::vector<unsigned> bytes = busTestPattern(11, 16);
     for (unsigned k = 0; k < bytes.size(); ++k)
         sim("hal drive " + std::to_string(8192 + 128 + 120 + k) + " " + std::to_string(bytes[k]));
     EXPECT_EQ(success, ask(bpc(1, 11, "read", 120, 16)));
@@ -167,13 +152,13 @@ TEST_F(ServerSim, BoardTestsWriteReadAndSwitchOffTheBus)
     ASSERT_NE(0xFFu, bytes[12]);
     sim("hal undrive " + std::to_string(8192 + 128 + 120 + 12));
     EXPECT_EQ(busError, ask(bpc(1, 11, "read", 120, 16)));
-    EXPECT_TRUE(server_.errShows("bus 1: test failed on channel 4 expected " + hexByte(bytes[12]) + " read FF \n"));
+    EXPECT_TRUE(server_.errShows("bus 1: test failed on channel 4 expected " + hexOctet(bytes[12]) + " read FF \n"));
 
     // A byte stuck at 0x00 on bus 0 timeslot 3 fails the write test.
-    ASSERT_NE(0u, pattern(7, 8)[3]);
+    ASSERT_NE(0u, busTestPattern(7, 8)[3]);
     sim("hal stuck 8195 0");
     EXPECT_EQ(busError, ask(bpc(0, 7, "write", 0, 8)));
-    EXPECT_TRUE(server_.errShows("bus 0: write failed on channel 3 write " + hexByte(pattern(7, 8)[3]) + " written 00 \n"));
+    EXPECT_TRUE(server_.errShows("bus 0: write failed on channel 3 write " + hexOctet(busTestPattern(7, 8)[3]) + " written 00 \n"));
 }
 
 TEST_F(ServerSim, ClockCfgSelectsTheSource)

@@ -37,7 +37,7 @@ TEST(AcceptorRetry, PortInUseIsTriedAgainEveryFiveSeconds)
 
     listens_after_the_retry_interval(loop, link);
     EXPECT_EQ(port, link.bound_port());
-    EXPECT_TRUE(TcpClient(port).connected());
+    EXPECT_TRUE(TpktClient(port).connected());
     link.Deactivate();
 }
 
