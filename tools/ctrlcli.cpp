@@ -20,6 +20,7 @@
 // server closed it before the input ended; 2 for a usage mistake.
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
+#include "tests/support/OneLine.h"
 #include "tests/support/TpktClient.h"
 
 #include <cerrno>
@@ -48,26 +49,6 @@ std::string now()
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03ld", local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<long>(tv.tv_usec / 1000));
-    return text;
-}
-
-// The printer's layout folded onto one line.
-std::string oneLine(ASN1::AbstractData const& value)
-{
-    std::ostringstream out;
-    out << value;
-    std::string text;
-    bool blank = false;
-    for (char c : out.str()) {
-        if (c == '\n' || c == ' ' || c == '\t') {
-            blank = true;
-            continue;
-        }
-        if (blank && !text.empty())
-            text += ' ';
-        blank = false;
-        text += c;
-    }
     return text;
 }
 

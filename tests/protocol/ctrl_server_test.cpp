@@ -22,7 +22,7 @@ namespace {
 
 using ctrltest::LoopbackLink;
 using ctrltest::encode;
-using ctrltest::oneLine;
+
 using ctrltest::readMessage;
 
 // A bound service whose reaction to a command the test chooses; it records

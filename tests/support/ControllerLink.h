@@ -23,13 +23,29 @@ public:
 
     // Connects and pings until the server answers: a connection made
     // before the server noticed the end of the previous controller is
-    // refused.
+    // refused. What the server sent before the answer (the signals of the
+    // services that report at connect) is kept in `early`.
     bool connectServed(unsigned short port, milliseconds limit = patience(milliseconds(10000)))
     {
         return eventually(
-            [&] { return client_.connect("127.0.0.1", port) && send(bytes_of<char>("06 00")) && receive(milliseconds(500)) == "10"; },
+            [&] {
+                early.clear();
+                if (!client_.connect("127.0.0.1", port) || !send(bytes_of<char>("06 00")))
+                    return false;
+                auto const deadline = Clock::now() + milliseconds(500);
+                for (;;) {
+                    auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+                    std::string got = receive(left.count() > 0 ? left : milliseconds(0));
+                    if (got == "10")
+                        return true;
+                    if (got.empty() || got == "closed" || got.rfind("malformed", 0) == 0)
+                        return false;
+                    early.push_back(got);
+                }
+            },
             limit);
     }
+    std::vector<std::string> early;
 
     void close() { client_.close(); }
     bool write(Bytes const& data) { return client_.send(data); }

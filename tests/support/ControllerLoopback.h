@@ -7,6 +7,7 @@
 #include "protocol/asn1/ValueNotation.h"
 #include "runtime/link/ControlServiceNet.h"
 #include "support/TpktClient.h"
+#include "support/OneLine.h"
 
 #include <gtest/gtest.h>
 #include <iterator>
@@ -16,21 +17,6 @@
 #include <vector>
 
 namespace ctrltest {
-
-// The printer's layout on one line.
-inline std::string oneLine(ASN1::AbstractData const& value)
-{
-    std::ostringstream out;
-    out << value;
-    std::string text;
-    for (char c : out.str()) {
-        if (c == '\n')
-            c = ' ';
-        if (c != ' ' || (!text.empty() && text.back() != ' '))
-            text += c;
-    }
-    return text;
-}
 
 inline ZUZU::Message readMessage(std::string const& text)
 {
