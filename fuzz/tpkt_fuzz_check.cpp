@@ -29,12 +29,15 @@ public:
         p.append(payload.data(), static_cast<unsigned>(payload.size()));
         tpkt->message(p);
     }
-    // Feeds the stream in reads of the given sizes, used in turn.
+    // Feeds the stream in reads of the given sizes, used in turn; after
+    // 4096 of them (a check of a long stream in reads of a byte would take
+    // long) the rest comes in reads as large as a packet.
     void feed(Bytes const& stream, std::vector<unsigned> const& sizes)
     {
         std::size_t next = 0;
         for (std::size_t at = 0; at < stream.size();) {
-            unsigned n = std::min<std::size_t>(sizes[next++ % sizes.size()], stream.size() - at);
+            unsigned const size = next < 4096 ? sizes[next++ % sizes.size()] : _Packet::packet_max_size;
+            unsigned n = std::min<std::size_t>(size, stream.size() - at);
             Packet p;
             p.reserve_head(0);
             p.append(stream.data() + at, n);

@@ -4,8 +4,9 @@
 // The property the TPKT fuzzer checks, shared with the corpus replay test.
 // The input describes a byte stream and how the socket cuts it into reads:
 //
-//   n, then n read sizes (octet b gives 1 + b * b bytes, used in turn; no
-//   sizes: reads of 65536 bytes), then pieces up to the end of the input:
+//   n, then n read sizes (octet b gives 1 + b * b bytes, used in turn for
+//   the first 4096 reads; no sizes, and after those: reads of 65536 bytes),
+//   then pieces up to the end of the input:
 //     0x00..0x7F  a payload of that many octets, the next ones of the input
 //                 (as far as it goes; zeros after that)
 //     0x80..0xBF  1 to 64 octets of the input put into the stream unframed
