@@ -1,6 +1,7 @@
 #include "fuzz/avn_fuzz_check.h"
 
 #include "protocol/asn1/AVNEncoder.h"
+#include "protocol/asn1/PERDecoder.h"
 #include "protocol/asn1/PEREncoder.h"
 #include "protocol/schemas/ZUZU.h"
 
@@ -48,14 +49,17 @@ Outcome checkValueNotation(std::uint8_t const* data, std::size_t size, std::stri
     std::vector<char> encoding;
     if (!ASN1::PEREncoder::encode(message, true, encoding))
         return Outcome::NotWritable;
-    Outcome const outcome = checkRoundTrip(&ZUZU::Message::theInfo, true,
-                                           reinterpret_cast<std::uint8_t const*>(encoding.data()), encoding.size(),
-                                           report);
-    if (outcome == Outcome::Rejected) {
-        report = "the PER encoding of a value read from text does not decode";
+    ZUZU::Message decoded;
+    if (!ASN1::PERDecoder::decode(nullptr, encoding.data(), encoding.data() + encoding.size(), decoded, true)) {
+        report = "the PER encoding of a value read from text does not decode:\n" + text;
         return Outcome::Mismatch;
     }
-    return outcome;
+    if (decoded.compare(message) != 0) {
+        report = "the PER encoding decodes to another value:\n" + text + "\ndecoded:\n" + decoded.asValueNotation();
+        return Outcome::Mismatch;
+    }
+    return checkRoundTrip(&ZUZU::Message::theInfo, true, reinterpret_cast<std::uint8_t const*>(encoding.data()),
+                          encoding.size(), report);
 }
 
 } // namespace PerFuzz

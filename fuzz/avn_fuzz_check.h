@@ -6,7 +6,7 @@
 // Whatever the reader accepts and the printer writes completely (without
 // placeholders) must read back from the printed text to an equal value that
 // prints the same; when the value can be written in PER (ALIGNED), its
-// encoding must pass the PER round trip too.
+// encoding must decode to an equal value and pass the PER round trip.
 #include "fuzz/per_fuzz_check.h"
 
 namespace PerFuzz {
