@@ -1,6 +1,10 @@
 #include "core/ServerProcess.h"
 
 #include "core/StatusDump.h"
+#include "hardware/BusCtl.h"
+#include "hardware/HwMux.h"
+#include "hardware/HwTests.h"
+#include "hardware/SpiCtrl.h"
 #include "protocol/CtrlSrvServer.h"
 #include "protocol/HeartBeatCtl.h"
 #include "runtime/link/AcceptorNetCheckConnection.h"
@@ -26,6 +30,10 @@ int ServerProcess::run(int argc, char const* const* argv)
     int status = CommandLine::parse(argc, argv, options_, std::cout, std::cerr);
     if (status != CommandLine::keepRunning)
         return status;
+
+    // The cross-connect is opened before the process detaches, as the slot
+    // factories that use it would be made here.
+    HwMux::instance();
 
     if (options_.daemon)
         enterBackground();
@@ -57,12 +65,17 @@ void ServerProcess::enterBackground()
     Daemon::Init(params);
 }
 
-// In the order commands and signals are offered to them. The slot table,
-// the hardware services and the monitoring service are not part of this
-// build; their commands are answered as unowned.
+// In the order commands and signals are offered to them. The slot table
+// and the monitoring service are not part of this build; their commands are
+// answered as unowned.
 void ServerProcess::bindServices()
 {
     ctrlServer.Bind(&HeartBeatCtl::instance());
+    ctrlServer.Bind(&HwTests::instance());
+    if (options_.disableClock)
+        BusCtl::instance().DisableControl();
+    ctrlServer.Bind(&BusCtl::instance());
+    ctrlServer.Bind(&spiCtrl::instance());
 }
 
 void ServerProcess::serve()
@@ -70,6 +83,8 @@ void ServerProcess::serve()
     ctrlServer.Activate(new Control::AcceptorNetCheckConnection(options_.port));
     multiplexer.run(true, true);
     ctrlServer.Deactivate();
+    // The line interfaces are left disabled, with no clock master.
+    spiCtrl::instance().Stop();
 }
 
 void ServerProcess::OnStop()

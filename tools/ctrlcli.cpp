@@ -14,6 +14,10 @@
 // Without a seq the tool numbers its commands 1, 2, 3 ... Empty lines and
 // lines starting with '#' are skipped. At the end of the input the tool
 // waits up to three seconds for the answers still due, then exits.
+//
+// Exit status: 0 when every line was sent; 1 when a line could not be sent
+// (not a message, not encodable, too long), the connection failed or the
+// server closed it before the input ended; 2 for a usage mistake.
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "tools/TpktClient.h"
@@ -208,6 +212,7 @@ int main(int argc, char** argv)
     int nextSeq = 1;
     int answersDue = 0;
     bool inputOpen = true;
+    bool unsent = false; // a line was not sent: the exit status says so
     std::string pending;
     using Clock = std::chrono::steady_clock;
     Clock::time_point giveUp;
@@ -217,10 +222,10 @@ int main(int argc, char** argv)
         int timeout = -1;
         if (!inputOpen) {
             if (answersDue <= 0)
-                return 0;
+                return unsent ? 1 : 0;
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - Clock::now()).count();
             if (left <= 0)
-                return 0;
+                return unsent ? 1 : 0;
             timeout = static_cast<int>(left);
         }
         if (::poll(fds, inputOpen ? 2 : 1, timeout) < 0 && errno != EINTR)
@@ -237,7 +242,7 @@ int main(int argc, char** argv)
             }
             if (result == TpktClient::closed) {
                 std::cout << now() << " connection closed by the server" << std::endl;
-                return inputOpen ? 1 : 0;
+                return inputOpen || unsent ? 1 : 0;
             }
         }
 
@@ -263,6 +268,7 @@ int main(int argc, char** argv)
                 ZUZU::Message message;
                 if (!parseLine(line, message)) {
                     std::cerr << "ctrlcli: not a message or command: " << line << std::endl;
+                    unsent = true;
                     continue;
                 }
                 if (!message.hasOptionalField(ZUZU::Message::e_seq))
@@ -270,10 +276,12 @@ int main(int argc, char** argv)
                 std::vector<char> bytes;
                 if (!ASN1::encode(message, &env, std::back_inserter(bytes))) {
                     std::cerr << "ctrlcli: can't encode: " << oneLine(message) << std::endl;
+                    unsent = true;
                     continue;
                 }
                 if (bytes.size() > 65531) {
                     std::cerr << "ctrlcli: too long for one frame: " << bytes.size() << " bytes" << std::endl;
+                    unsent = true;
                     continue;
                 }
                 std::cout << now() << " > " << oneLine(message) << std::endl;

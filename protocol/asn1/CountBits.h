@@ -1,5 +1,4 @@
-#ifndef PROTOCOL_ASN1_COUNTBITS_H
-#define PROTOCOL_ASN1_COUNTBITS_H
+#pragma once
 
 // Bit-width helpers shared by the PER reader and writer.
 
@@ -25,5 +24,3 @@ constexpr unsigned UnboundedLength = 0x7FFFFFFF;
 constexpr unsigned MaximumGeneralLength = 16383;
 
 } // namespace ASN1
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef PROTOCOL_ASN1_PERBITREADER_H
-#define PROTOCOL_ASN1_PERBITREADER_H
+#pragma once
 
 #include <cstddef>
 #include <vector>
@@ -77,5 +76,3 @@ private:
 };
 
 } // namespace ASN1
-
-#endif

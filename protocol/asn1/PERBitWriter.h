@@ -1,5 +1,4 @@
-#ifndef PROTOCOL_ASN1_PERBITWRITER_H
-#define PROTOCOL_ASN1_PERBITWRITER_H
+#pragma once
 
 #include <vector>
 
@@ -45,5 +44,3 @@ private:
 };
 
 } // namespace ASN1
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef PROTOCOL_ASN1_PERCODER_H
-#define PROTOCOL_ASN1_PERCODER_H
+#pragma once
 
 #include "protocol/asn1/Coder.h"
 
@@ -22,5 +21,3 @@ private:
 };
 
 } // namespace ASN1
-
-#endif

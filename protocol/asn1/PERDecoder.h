@@ -1,5 +1,4 @@
-#ifndef PROTOCOL_ASN1_PERDECODER_H
-#define PROTOCOL_ASN1_PERDECODER_H
+#pragma once
 
 #include "protocol/asn1/PERBitReader.h"
 #include "protocol/asn1/Visitor.h"
@@ -64,5 +63,3 @@ private:
 };
 
 } // namespace ASN1
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef PROTOCOL_ASN1_PERENCODER_H
-#define PROTOCOL_ASN1_PERENCODER_H
+#pragma once
 
 #include "protocol/asn1/PERBitWriter.h"
 #include "protocol/asn1/Visitor.h"
@@ -57,5 +56,3 @@ private:
 };
 
 } // namespace ASN1
-
-#endif

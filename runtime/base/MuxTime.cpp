@@ -1,5 +1,7 @@
 #include "runtime/base/MuxTime.h"
 
+#include "runtime/base/TestClock.h"
+
 #include <sys/time.h>
 
 namespace Mux {
@@ -10,6 +12,12 @@ namespace {
 
 void readSystemClock(timeval& tv)
 {
+    if (TestClock const* clock = TestClock::installed()) {
+        uint32_t ms = clock->now();
+        tv.sec = static_cast<int>(ms / 1000);
+        tv.usec = static_cast<int>(ms % 1000 * 1000);
+        return;
+    }
     ::timeval now{};
     ::gettimeofday(&now, nullptr);
     tv.sec = static_cast<int>(now.tv_sec);

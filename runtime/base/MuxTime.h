@@ -3,7 +3,8 @@
 // kept in 32 bits and two times are compared by their signed 32-bit
 // difference, so the wrap-around every 49.7 days is harmless. A per-pass
 // snapshot of the clock (g_tv_time) may stand in for the system clock; see
-// Multiplexer::run.
+// Multiplexer::run. A test may put a Mux::TestClock (TestClock.h) in place
+// of the system clock.
 #include <cstdint>
 
 namespace Mux {

@@ -97,53 +97,76 @@ void Multiplexer::run(bool watchdog, bool live_clock)
     if (!live_clock)
         Mux::mux_settimeofday();
 
-    bool pinged = false;
-    uint32_t lastPing = 0;
-    do {
-        uint32_t now = timers_schedule();
-        execute_dpc();
-
-        int timeout = noDeadline;
-        if (!timers_.empty())
-            timeout = static_cast<int>(timerWait(now));
-        timeout = std::min(timeout, timerPoll_schedule());
-        if (timeout == noDeadline)
-            timeout = -1;
-
-        buildPollSet();
-        // With a stop pending poll is not entered, so there is no hang.
-        if (timeout == -1 && pollSet_.empty() && !terminate_) {
-            std::cerr << "multiplexer: system hang detected!!!" << std::endl;
-            std::abort();
-        }
-        if (watchdog_.isOpen() && (timeout == -1 || timeout > watchdogPeriodMs))
-            timeout = watchdogPeriodMs;
-
-        execute_dpc();
-
-        int count = 0;
-        int pollErrno = 0;
-        if (!terminate_) {
-            count = ::poll(pollArray_.data(), pollArray_.size(), timeout);
-            pollErrno = errno;
-        }
-        if (!live_clock)
-            Mux::mux_settimeofday();
-        feedWatchdog(pinged, lastPing);
-
-        if (count < 0 && pollErrno != EINTR) {
-            std::cerr << "multiplexer poll failed: " << std::strerror(pollErrno) << std::endl;
-            std::abort();
-        }
-        if (count > 0)
-            dispatch(count);
-    } while (!terminate_);
+    pinged_ = false;
+    lastPing_ = 0;
+    do
+        pass(noDeadline, live_clock);
+    while (!terminate_);
 
     std::clog << "Mux: terminating..." << std::endl;
     watchdog_.stop();
     // A stale snapshot would freeze the clock for whatever runs next.
     if (!live_clock)
         Mux::g_tv_time = Mux::timeval();
+}
+
+void Multiplexer::run_once(int max_wait_ms)
+{
+    terminate_ = 0;
+    wakeup_.open();
+    pass(std::max(max_wait_ms, 0), true);
+}
+
+void Multiplexer::pass(int maxWaitMs, bool live_clock)
+{
+    uint32_t now = timers_schedule();
+    execute_dpc();
+
+    int timeout = maxWaitMs;
+    if (!timers_.empty())
+        timeout = std::min(timeout, static_cast<int>(timerWait(now)));
+    timeout = std::min(timeout, timerPoll_schedule());
+    if (timeout == noDeadline)
+        timeout = -1;
+
+    buildPollSet();
+    // With a stop pending poll is not entered, so there is no hang.
+    if (timeout == -1 && pollSet_.empty() && !terminate_) {
+        std::cerr << "multiplexer: system hang detected!!!" << std::endl;
+        std::abort();
+    }
+    if (watchdog_.isOpen() && (timeout == -1 || timeout > watchdogPeriodMs))
+        timeout = watchdogPeriodMs;
+
+    execute_dpc();
+
+    int count = 0;
+    int pollErrno = 0;
+    if (!terminate_) {
+        count = ::poll(pollArray_.data(), pollArray_.size(), timeout);
+        pollErrno = errno;
+    }
+    if (!live_clock)
+        Mux::mux_settimeofday();
+    if (watchdog_.isOpen())
+        feedWatchdog();
+
+    if (count < 0 && pollErrno != EINTR) {
+        std::cerr << "multiplexer poll failed: " << std::strerror(pollErrno) << std::endl;
+        std::abort();
+    }
+    if (count > 0)
+        dispatch(count);
+}
+
+int Multiplexer::time_to_next_deadline()
+{
+    int nearest = timerPoll_schedule();
+    if (TimerEvent* first = timers_.first()) {
+        int32_t wait = Mux::msdiff(first->expiry_, Mux::milliseconds());
+        nearest = std::min(nearest, static_cast<int>(std::max<int32_t>(wait, 0)));
+    }
+    return nearest == noDeadline ? -1 : nearest;
 }
 
 void Multiplexer::terminate()
@@ -157,13 +180,13 @@ void Multiplexer::resetWD()
     watchdog_.ping();
 }
 
-void Multiplexer::feedWatchdog(bool& pinged, uint32_t& lastPing)
+void Multiplexer::feedWatchdog()
 {
     uint32_t now = Mux::milliseconds();
-    int32_t since = Mux::msdiff(now, lastPing);
-    if (!pinged || since < 0 || since >= watchdogPeriodMs) {
-        pinged = true;
-        lastPing = now;
+    int32_t since = Mux::msdiff(now, lastPing_);
+    if (!pinged_ || since < 0 || since >= watchdogPeriodMs) {
+        pinged_ = true;
+        lastPing_ = now;
         resetWD();
     }
 }

@@ -57,6 +57,15 @@ public:
     // "/dev/misc/gw-wd" is opened and fed; without live_clock every clock
     // reading of a pass returns the time at which the previous poll returned.
     void run(bool watchdog, bool live_clock);
+    // Runs exactly one pass as run does, without the watchdog and reading
+    // the clock live. Poll waits at most max_wait_ms of real time, and less
+    // when a timer or plug-in deadline of the time base is due sooner. A
+    // terminate() from an earlier pass is forgotten; one made during this
+    // pass ends it as it ends run. For tests that drive the loop themselves.
+    void run_once(int max_wait_ms = 0);
+    // Milliseconds of the time base to the nearest timer or plug-in
+    // deadline (0 when one is due or overdue), -1 when there is none.
+    int time_to_next_deadline();
     // Ends run before the next handler is serviced; no further pass waits in
     // poll. Async-signal-safe: a signal handler may call it, and it cuts a
     // poll in progress short.
@@ -87,13 +96,15 @@ public:
 private:
     class TimerPollGuard;
 
+    // One pass; maxWaitMs caps the poll wait (INT_MAX: no cap).
+    void pass(int maxWaitMs, bool live_clock);
     uint32_t timers_schedule();
     uint32_t timerWait(uint32_t now);
     int timerPoll_schedule();
     void buildPollSet();
     void execute_dpc();
     void dispatch(int count);
-    void feedWatchdog(bool& pinged, uint32_t& lastPing);
+    void feedWatchdog();
 
     F_sorted_list<TimerEvent> timers_;
     F_dual_list<EventHandler> pending_;
@@ -114,6 +125,8 @@ private:
     std::vector<TimerPoolPlugin*> plugins_;
     TimerPollNotify* activeGuard_ = nullptr;
     Watchdog watchdog_;
+    bool pinged_ = false;
+    uint32_t lastPing_ = 0;
     LoopWakeup wakeup_;
 };
 

@@ -23,7 +23,9 @@ TEST(Ctrlcli, SendsEachLineAndPrintsEveryAnswerWithItsTime)
                                    "connect : 6\n"
                                    "no such command\n");
     cli.startProgram("tools/ctrlcli", {"--port", std::to_string(port)});
-    EXPECT_EQ(0, exitCode(cli.waitExit()));
+    // The line that could not be sent shows in the exit status; the lines
+    // after it are still sent.
+    EXPECT_EQ(1, exitCode(cli.waitExit()));
 
     // Lines: "hh:mm:ss.mmm > sent" or "hh:mm:ss.mmm < received".
     std::regex line("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ([<>] .*)");
@@ -50,4 +52,33 @@ TEST(Ctrlcli, SendsEachLineAndPrintsEveryAnswerWithItsTime)
 
     ASSERT_TRUE(server.signal(SIGTERM));
     EXPECT_EQ(0, exitCode(server.waitExit()));
+}
+
+TEST(Ctrlcli, ExitStatusTellsWhetherEveryLineWasSent)
+{
+    struct Case {
+        char const* what;
+        char const* input;
+        int status;
+    };
+    Case const cases[] = {
+        {"every line sent", "ping\nseq 4 ping\n", 0},
+        {"no line at all", "# nothing\n\n", 0},
+        {"a line that is no command", "ping\nbogus 1\n", 1},
+        {"a slot out of range", "slot 1024 ping\nping\n", 1},
+        {"a last line without its end that is no command", "ping\nbogus", 1},
+    };
+    // A server for each case: the server takes one controller at a time
+    // and would refuse a connection made before it saw the last one go.
+    for (Case const& c : cases) {
+        ServerUnderTest server;
+        unsigned short port = server.startOnFreePort();
+        ASSERT_TRUE(server.errShows("Starting server "));
+        ServerUnderTest cli;
+        cli.root().write("/stdin.txt", c.input);
+        cli.startProgram("tools/ctrlcli", {"--port", std::to_string(port)});
+        EXPECT_EQ(c.status, exitCode(cli.waitExit())) << c.what;
+        ASSERT_TRUE(server.signal(SIGTERM));
+        EXPECT_EQ(0, exitCode(server.waitExit()));
+    }
 }

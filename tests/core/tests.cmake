@@ -11,3 +11,23 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
                    [[SERVER_TEST_EMULATOR=${server_test_emulator}]])")
   endforeach()
 endif()
+
+# The heartbeat end-to-end test waits out the real server's 120000 ms on the
+# real clock, the one test that does; the same behaviour is tested in process
+# on the test clock in every configuration. It runs in the normal build only
+# (labelled real-clock, so `ctest -LE real-clock` leaves it out there too).
+if(SERVER_SANITIZE OR CMAKE_CROSSCOMPILING)
+  set(server_real_clock_default OFF)
+else()
+  set(server_real_clock_default ON)
+endif()
+option(SERVER_REAL_CLOCK_TESTS "Run the end-to-end test that waits out the real heartbeat" ${server_real_clock_default})
+if(SERVER_REAL_CLOCK_TESTS)
+  cmake_language(DEFER CALL set_tests_properties heartbeat_e2e_test PROPERTIES LABELS real-clock)
+else()
+  cmake_language(DEFER CALL set_tests_properties heartbeat_e2e_test PROPERTIES LABELS real-clock DISABLED TRUE)
+endif()
+
+# The end-to-end tests of server-sim script its board through the control
+# socket with the simulator's client.
+set(SERVER_TEST_EXTRA_server_sim_e2e_test sim)

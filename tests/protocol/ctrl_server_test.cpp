@@ -5,7 +5,8 @@
 #include "protocol/HeartBeatCtl.h"
 #include "protocol/asn1/ValueNotation.h"
 #include "runtime/link/ControlServiceNet.h"
-#include "support/loop_test_support.h"
+#include "support/ControllerLoopback.h"
+#include "support/LoopStepper.h"
 
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
@@ -18,108 +19,10 @@
 
 namespace {
 
-// The printer's layout on one line.
-std::string oneLine(ASN1::AbstractData const& value)
-{
-    std::ostringstream out;
-    out << value;
-    std::string text;
-    for (char c : out.str()) {
-        if (c == '\n')
-            c = ' ';
-        if (c != ' ' || (!text.empty() && text.back() != ' '))
-            text += c;
-    }
-    return text;
-}
-
-ZUZU::Message readMessage(std::string const& text)
-{
-    ZUZU::Message message;
-    std::istringstream in(text);
-    in >> message;
-    EXPECT_FALSE(in.fail()) << text;
-    return message;
-}
-
-std::vector<char> encode(ZUZU::Message const& message)
-{
-    ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
-    std::vector<char> bytes;
-    EXPECT_TRUE(ASN1::encode(message, &env, std::back_inserter(bytes)));
-    return bytes;
-}
-
-// The server's connection object, attached to one end of a loopback TCP
-// connection; the test reads what the server sent from the other end.
-class LoopbackLink : public Control::ServiceNet {
-public:
-    void connectController()
-    {
-        Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener.get(), 1);
-        ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
-        controller_ = Fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        // Room for the longest frame, so that the server never waits for
-        // the test to read.
-        int room = 1 << 18;
-        ::setsockopt(controller_.get(), SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
-        ::connect(controller_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        Fd accepted(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-        ::setsockopt(accepted.get(), SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
-        INet4::Addr peer;
-        peer.Assign("10.1.2.3:4000", nullptr);
-        Connected(std::move(accepted), peer);
-        controller_.NonBlock();
-    }
-
-    // The messages that reached the controller since the last call.
-    std::vector<std::string> received()
-    {
-        char chunk[4096];
-        pollfd ready = {controller_.get(), POLLIN, 0};
-        while (::poll(&ready, 1, 20) == 1) {
-            ssize_t n = ::recv(controller_.get(), chunk, sizeof chunk, 0);
-            if (n <= 0)
-                break;
-            bytes_.insert(bytes_.end(), chunk, chunk + n);
-        }
-        std::vector<std::string> messages;
-        while (bytes_.size() >= 4) {
-            std::size_t length = (std::size_t(static_cast<unsigned char>(bytes_[2])) << 8)
-                | static_cast<unsigned char>(bytes_[3]);
-            if (bytes_.size() < length)
-                break;
-            ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
-            ZUZU::Message message;
-            bool decoded = ASN1::decode(bytes_.data() + 4, bytes_.data() + length, &env, message, true);
-            messages.push_back(decoded ? oneLine(message) : "undecodable");
-            bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<long>(length));
-        }
-        return messages;
-    }
-
-    // True once the server's side of the connection is closed.
-    bool controllerSeesClose()
-    {
-        char byte;
-        return ::recv(controller_.get(), &byte, 1, 0) == 0;
-    }
-
-protected:
-    bool ImplActivate() override { return true; }
-    void ImplDeactivate() override {}
-    void ImplOnDisconnect() override {}
-
-private:
-    Fd controller_;
-    std::vector<char> bytes_;
-};
+using ctrltest::LoopbackLink;
+using ctrltest::encode;
+using ctrltest::oneLine;
+using ctrltest::readMessage;
 
 // A bound service whose reaction to a command the test chooses; it records
 // what it is told in a journal shared by all services of a test.
@@ -188,6 +91,7 @@ protected:
 
     std::vector<std::string> answers() { return link_->received(); }
 
+    LoopStepper loop_;
     std::vector<std::string> journal_;
     StandIn first_{"first", journal_};
     StandIn second_{"second", journal_};
@@ -395,21 +299,32 @@ TEST_F(ControlServer, HeartbeatWatchesOnlyAfterACommandAndDropsTheLinkOnTimeout)
     HeartBeatCtl heartbeat;
     server_.Bind(&heartbeat);
     start({&first_});
+    auto timedOut = [&] { return log_.str().find("heartbeat timeout!!!\n") != std::string::npos; };
+
+    // A connection alone arms nothing, however long the controller is silent.
     EXPECT_FALSE(heartbeat.watching());
+    loop_.advance(2 * HeartBeatCtl::timeoutMs);
+    EXPECT_FALSE(timedOut());
+    EXPECT_FALSE(link_->controllerSeesClose());
+
+    // Every command re-arms, whether the heartbeat answers it or not.
     deliver("{ seq 2, pdu command : query : NULL }");
     EXPECT_TRUE(heartbeat.watching());
+    loop_.advance(HeartBeatCtl::timeoutMs - 1);
     deliver("{ seq 3, slot 9, pdu command : ping : NULL }");
     EXPECT_EQ(Strings({"{ seq 2, pdu response : error : unexpectedMsgType }",
                        "{ seq 3, slot 9, pdu response : success : NULL }"}),
               answers());
     EXPECT_EQ(Strings{"first command query"}, journal_); // the ping never reaches the second service
 
-    heartbeat.OnHeartbeatTimeout(nullptr);
-    looptest::After stop(50);
-    multiplexer.run(false, true);
+    loop_.advance(HeartBeatCtl::timeoutMs - 1);
+    EXPECT_FALSE(timedOut());
+    EXPECT_TRUE(heartbeat.watching());
+    EXPECT_FALSE(link_->controllerSeesClose());
+    loop_.advance(1);
+    EXPECT_TRUE(timedOut());
     EXPECT_FALSE(heartbeat.watching());
-    EXPECT_TRUE(link_->controllerSeesClose());
-    EXPECT_NE(std::string::npos, log_.str().find("heartbeat timeout!!!\n"));
+    EXPECT_TRUE(loop_.run_until([&] { return link_->controllerSeesClose(); }));
     EXPECT_EQ(Strings({"first command query", "first disconnect"}), journal_);
     server_.Deactivate(); // while the heartbeat is still there
 }

@@ -134,10 +134,17 @@ public:
     // Starts the server on a free control port.
     unsigned short startOnFreePort(std::vector<std::string> args = {})
     {
+        return startOnFreePort("core/server", std::move(args));
+    }
+
+    // Starts a program that takes the server's options ("sim/server-sim")
+    // on a free control port.
+    unsigned short startOnFreePort(std::string const& relative, std::vector<std::string> args)
+    {
         port_ = freePort();
         args.push_back("--port");
         args.push_back(std::to_string(port_));
-        start(args);
+        startProgram(relative, args);
         return port_;
     }
 

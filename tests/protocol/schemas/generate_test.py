@@ -78,6 +78,10 @@ FAULTS = [
     ("list of a sized alias", lambda m: item(m)["fields"].append(
         {"name": "names", "type": "SEQUENCE OF", "of": "BBB.Short"}),
      "a list of the constrained alias BBB.Short cannot carry its constraint"),
+    ("list of an alias of a sized alias", lambda m: (
+        m["BBB"]["types"].append({"name": "Nick", "type": "BBB.Short"}),
+        item(m)["fields"].append({"name": "nicks", "type": "SET OF", "of": "BBB.Nick"})),
+     "a list of the constrained alias BBB.Nick cannot carry its constraint"),
 ]
 
 

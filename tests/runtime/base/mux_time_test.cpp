@@ -1,5 +1,6 @@
 #include "runtime/base/Measure.h"
 #include "runtime/base/MuxTime.h"
+#include "runtime/base/TestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,32 @@ TEST_F(FixedClock, SnapshotStandsInForTheSystemClockUntilCleared)
     Mux::mux_gettimeofday(again);
     EXPECT_EQ(Mux::g_tv_time.sec, again.sec);
     EXPECT_EQ(Mux::g_tv_time.usec, again.usec);
+}
+
+TEST(TestClock, TheTimeBaseReadsTheNewestTestClockUntilItIsGone)
+{
+    uint32_t const before = Mux::milliseconds();
+    {
+        Mux::TestClock outer;
+        EXPECT_EQ(1000000u, Mux::milliseconds());
+        outer.advance(1234);
+        EXPECT_EQ(1001234u, Mux::milliseconds());
+        EXPECT_EQ(1001234000u, Mux::microseconds());
+        EXPECT_EQ(1001u, Mux::seconds());
+        {
+            Mux::TestClock inner(0xFFFFFFFFu);
+            EXPECT_EQ(0xFFFFFFFFu, Mux::milliseconds());
+            inner.advance(2);
+            EXPECT_EQ(1u, Mux::milliseconds()) << "wraps like the time base";
+        }
+        EXPECT_EQ(1001234u, Mux::milliseconds());
+        outer.set(77);
+        EXPECT_EQ(77u, outer.now());
+        EXPECT_EQ(77u, Mux::milliseconds());
+    }
+    EXPECT_EQ(nullptr, Mux::TestClock::installed());
+    EXPECT_GE(Mux::msdiff(Mux::milliseconds(), before), 0) << "the system clock again";
+    EXPECT_GT(Mux::seconds(), 1000000000u);
 }
 
 TEST(MillisecondDifference, IsSignedSoThatWrapAroundIsHarmless)

@@ -1,8 +1,8 @@
 #include "runtime/link/AcceptorNetCheckConnection.h"
 
 #include "support/ConnectionTestSupport.h"
-#include "support/LoopTestSupport.h"
-#include "support/loop_test_support.h"
+#include "support/LoopProbes.h"
+#include "support/LoopStepper.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -65,12 +65,13 @@ struct AcceptorFixture : ::testing::Test {
     {
         auto client = std::make_unique<TcpClient>(port);
         int const connects = notify.count("connect");
-        EXPECT_TRUE(loop.run_until([&] { return notify.count("connect") > connects; }, 3000));
+        EXPECT_TRUE(loop.run_until([&] { return notify.count("connect") > connects; }));
         return client;
     }
-    bool run_until_logged(std::string const& text, unsigned ms = 3000)
+    bool logged(std::string const& text) const { return errors.text().find(text) != std::string::npos; }
+    bool run_until_logged(std::string const& text)
     {
-        return loop.run_until([&] { return errors.text().find(text) != std::string::npos; }, ms);
+        return loop.run_until([&] { return logged(text); });
     }
     // One frame from the client comes back from the link.
     void expect_echo(TcpClient& client, std::string const& hex)
@@ -83,16 +84,16 @@ struct AcceptorFixture : ::testing::Test {
         };
         ASSERT_TRUE(client.send(tpkt_frame(hex)));
         int const messages = notify.count("message");
-        ASSERT_TRUE(loop.run_until([&] { return notify.count("message") > messages; }, 3000));
+        ASSERT_TRUE(loop.run_until([&] { return notify.count("message") > messages; }));
         EXPECT_EQ(packet_of(tpkt_frame(hex)).text(), client.receive_hex(tpkt_frame(hex).size()));
         notify.action = nullptr;
     }
 
+    LoopStepper loop;
     StreamCapture output{std::cout};
     StreamCapture errors{std::cerr};
     Acceptor link;
     RecordingNotify notify{link};
-    LoopRunner loop;
     unsigned port = 0;
 };
 
@@ -125,7 +126,7 @@ TEST_F(PlainAcceptor, DeactivationClosesTheListenerButKeepsThePeer)
     EXPECT_EQ(0u, link.bound_port());
     EXPECT_FALSE(TcpClient(port).connected());
     peer->send(tpkt_frame("0A"));
-    ASSERT_TRUE(loop.run_until([&] { return notify.count("message") == 1; }, 3000));
+    ASSERT_TRUE(loop.run_until([&] { return notify.count("message") == 1; }));
 }
 
 TEST_F(CheckAcceptor, PeersKnockingWhileOneIsConnectedAreRefusedAndStartTheWatch)
@@ -146,8 +147,12 @@ TEST_F(CheckAcceptor, PeersKnockingWhileOneIsConnectedAreRefusedAndStartTheWatch
               errors.text());
     if (!tcp_info_available(link.checkFd().get()))
         GTEST_SKIP() << "no tcp_info record on this system";
-    // The peer is alive and acknowledging: the next check ends the watch.
-    ASSERT_TRUE(run_until_logged("CheckConnectionState Idle"));
+    // The peer is alive and acknowledging: the check a second after the
+    // watch began ends it.
+    loop.advance(Control::AcceptorNetCheckConnection::check_interval_ms - 1);
+    EXPECT_FALSE(logged("CheckConnectionState Idle"));
+    loop.advance(1);
+    EXPECT_TRUE(logged("CheckConnectionState Idle"));
     EXPECT_THAT(keep_alive(link.checkFd().get()), ElementsAre(1, 7200, 75, 9));
     EXPECT_EQ(State::Connected, link.state());
     expect_echo(first, "33");
@@ -170,7 +175,7 @@ TEST_F(CheckAcceptor, CheckDropsAResetPeerAndTheNextOneGetsIn)
     EXPECT_THAT(lines, HasSubstr("connection from " + name + " closed: Connection reset by peer\n"
                                  "control connection " + name + " closed.\n"
                                  "CheckConnectionState Idle\n"));
-    ASSERT_TRUE(loop.run_until([&] { return notify.count("disconnect") == 1; }, 2000));
+    ASSERT_TRUE(loop.run_until([&] { return notify.count("disconnect") == 1; }));
     EXPECT_THAT(notify.events, ElementsAre("connect Connected", "disconnect Connecting"));
     auto next = attach_client();
     EXPECT_EQ(next->name(), link.peerName());
@@ -191,7 +196,7 @@ TEST_F(CheckAcceptor, ADroppedConnectionIsClosedTowardsThePeer)
         auto peer = attach_client();
         int const losses = notify.count("disconnect");
         c.drop(*this, *peer);
-        ASSERT_TRUE(loop.run_until([&] { return notify.count("disconnect") > losses; }, 3000));
+        ASSERT_TRUE(loop.run_until([&] { return notify.count("disconnect") > losses; }));
         EXPECT_TRUE(peer->closed_within(1000)) << "no socket left open on this side";
         EXPECT_FALSE(link.checkFd());
     }
@@ -215,11 +220,28 @@ TEST_F(CheckAcceptor, PeerKnockingWhileTheLastOneIsTornDownIsRefused)
     auto first = attach_client();
     pipe.put();
     TcpClient knocking(port);
-    ASSERT_TRUE(loop.run_until([&] { return notify.count("disconnect") == 1; }, 3000));
+    ASSERT_TRUE(loop.run_until([&] { return notify.count("disconnect") == 1; }));
     EXPECT_TRUE(knocking.closed_within(1000));
     EXPECT_EQ("control connection " + first->name() + " closed.\nrefuse connection from " + knocking.name() + "\n",
               errors.text());
     auto next = attach_client();
     EXPECT_EQ(next->name(), link.peerName());
     expect_echo(*next, "44");
+}
+
+TEST_F(CheckAcceptor, APartialFrameIsDroppedThreeSecondsAfterItsLastBytesAndTheNextFrameArrives)
+{
+    StreamCapture log(std::clog);
+    auto peer = attach_client();
+    // The whole frame in the same write shows when the partial one was read.
+    ASSERT_TRUE(peer->send("03 00 00 05 AA 03 00 00 10 41 42"));
+    ASSERT_TRUE(loop.run_until([&] { return notify.count("message") == 1; }));
+    loop.advance(2999);
+    EXPECT_EQ("", log.text());
+    loop.advance(1);
+    EXPECT_EQ(" TPKT packet timeout.\n", log.text());
+
+    ASSERT_TRUE(peer->send(tpkt_frame("51 52")));
+    ASSERT_TRUE(loop.run_until([&] { return notify.count("message") == 2; }));
+    EXPECT_THAT(notify.events, ElementsAre("connect Connected", "message AA", "message 51 52"));
 }

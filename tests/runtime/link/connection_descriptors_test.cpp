@@ -5,7 +5,7 @@
 #include "runtime/link/ConnectorNet.h"
 
 #include "support/ConnectionTestSupport.h"
-#include "support/LoopTestSupport.h"
+#include "support/LoopStepper.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -45,13 +45,13 @@ struct DroppingOwner : Control::Notify {
 TEST(ConnectionDescriptors, AcceptorLeavesNoDescriptorBehind)
 {
     Quiet quiet;
-    LoopRunner loop;
+    LoopStepper loop;
     Control::AcceptorNetCheckConnection link(0);
     RecordingNotify notify(link);
     link.Bind(&notify);
     ASSERT_TRUE(link.Activate());
     unsigned const port = link.bound_port();
-    loop.run_for(5); // the main loop's own descriptors exist from its first pass on
+    loop.pass(); // the main loop's own descriptors exist from its first pass on
     int const before = open_descriptors();
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -76,10 +76,10 @@ TEST(ConnectionDescriptors, AcceptorLeavesNoDescriptorBehind)
 TEST(ConnectionDescriptors, ConnectorLeavesNoDescriptorBehind)
 {
     Quiet quiet;
-    LoopRunner loop;
+    LoopStepper loop;
     TcpListener peer;
     unsigned const refusing = TcpListener().port();
-    loop.run_for(5);
+    loop.pass();
     int const before = open_descriptors();
     {
         Control::ConnectorNet link("127.0.0.1", static_cast<unsigned short>(peer.port()));
@@ -110,7 +110,7 @@ TEST(ConnectionDescriptors, ConnectorLeavesNoDescriptorBehind)
 TEST(ConnectionDescriptors, ReceiverMayDestroyItsConnectionWhenToldOfTheLoss)
 {
     Quiet quiet;
-    LoopRunner loop;
+    LoopStepper loop;
     TcpListener listener;
     for (bool acceptor : {true, false}) {
         SCOPED_TRACE(acceptor ? "acceptor" : "connector");
@@ -129,6 +129,6 @@ TEST(ConnectionDescriptors, ReceiverMayDestroyItsConnectionWhenToldOfTheLoss)
             peer = std::make_unique<TcpClient>(listener.accept_within(1000));
         peer.reset();
         ASSERT_TRUE(loop.run_until([&] { return !owner.link; }, 3000));
-        loop.run_for(20);
+        loop.run_until([] { return false; }, 20);
     }
 }

@@ -1,13 +1,13 @@
 #include "runtime/link/ConnectorNet.h"
 
 #include "support/ConnectionTestSupport.h"
-#include "support/LoopTestSupport.h"
+#include "support/LoopStepper.h"
 
 #include <gtest/gtest.h>
 
-// The peer is down at start: the first attempt and 7 fast retries about a
-// second apart, then the slow plan; the peer that comes up meanwhile is
-// reached at the next slow attempt.
+// The peer is down at start: the first attempt and 7 fast retries one second
+// apart, then the slow plan; the peer that comes up meanwhile is reached at
+// the next slow attempt and not before.
 TEST(ConnectorRetryPlan, FastRetriesThenTheSlowPlanUntilThePeerComesUp)
 {
     StreamCapture errors(std::cerr);
@@ -16,21 +16,26 @@ TEST(ConnectorRetryPlan, FastRetriesThenTheSlowPlanUntilThePeerComesUp)
     Control::ConnectorNet link("127.0.0.1", static_cast<unsigned short>(port));
     RecordingNotify notify(link);
     link.Bind(&notify);
-    LoopRunner loop;
+    LoopStepper loop;
 
+    // An attempt counts once its failure is logged; loopback settles that
+    // in real time while the test clock stands still.
     std::vector<uint32_t> attempts;
-    auto note_attempts = [&] {
-        int const n = occurrences(errors.text(), "connect to 127.0.0.1:" + std::to_string(port));
-        while (static_cast<int>(attempts.size()) < n)
-            attempts.push_back(Mux::milliseconds());
+    auto failures = [&] { return occurrences(errors.text(), "connect to 127.0.0.1:" + std::to_string(port)); };
+    auto attempt_settles = [&] {
+        ASSERT_TRUE(loop.run_until([&] { return failures() == static_cast<int>(attempts.size()) + 1; }));
+        attempts.push_back(loop.now());
     };
     link.Activate();
-    ASSERT_TRUE(loop.run_until([&] { return note_attempts(), attempts.size() == 8; }, 12000));
-    for (std::size_t i = 1; i < attempts.size(); ++i) {
-        int32_t const interval = Mux::msdiff(attempts[i], attempts[i - 1]);
-        EXPECT_GE(interval, 900) << "retry " << i;
-        EXPECT_LE(interval, 1800) << "retry " << i;
+    attempt_settles();
+    for (int retry = 1; retry <= 7; ++retry) {
+        loop.advance(Control::ConnectorNet::fast_retry_ms - 1);
+        ASSERT_EQ(retry, failures()) << "retry " << retry << " came early";
+        loop.advance(1);
+        attempt_settles();
     }
+    for (std::size_t i = 1; i < attempts.size(); ++i)
+        EXPECT_EQ(Control::ConnectorNet::fast_retry_ms, attempts[i] - attempts[i - 1]) << "retry " << i;
 
     // Loopback refuses through an error on the socket; a refusal at once
     // would use the 20000 ms interval instead.
@@ -40,11 +45,12 @@ TEST(ConnectorRetryPlan, FastRetriesThenTheSlowPlanUntilThePeerComesUp)
                                                               : Control::ConnectorNet::hangup_retry_ms;
     TcpListener peer(port);
     ASSERT_EQ(port, peer.port());
-    ASSERT_TRUE(loop.run_until([&] { return note_attempts(), notify.count("connect") == 1; }, slow + 5000));
-    int32_t const wait = Mux::msdiff(Mux::milliseconds(), attempts.back());
-    EXPECT_EQ(8u, attempts.size()) << "no attempt before the slow one";
-    EXPECT_GE(wait, static_cast<int32_t>(slow) - 100);
-    EXPECT_LE(wait, static_cast<int32_t>(slow) + 3000);
+    loop.advance(slow - 1);
+    EXPECT_EQ(8, failures());
+    EXPECT_EQ(0, notify.count("connect")) << "no attempt before the slow one";
+    loop.advance(1);
+    ASSERT_TRUE(loop.run_until([&] { return notify.count("connect") == 1; }));
+    EXPECT_EQ(8, failures());
     EXPECT_EQ("connected to 127.0.0.1:" + std::to_string(port) + ".\n", output.text());
     link.Deactivate();
     link.UnBind();

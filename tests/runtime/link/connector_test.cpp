@@ -1,7 +1,7 @@
 #include "runtime/link/ConnectorNet.h"
 
 #include "support/ConnectionTestSupport.h"
-#include "support/LoopTestSupport.h"
+#include "support/LoopStepper.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -38,13 +38,13 @@ struct ConnectorFixture : ::testing::Test {
         return gone.port();
     }
 
+    LoopStepper loop;
     StreamCapture output{std::cout};
     StreamCapture errors{std::cerr};
     StreamCapture log{std::clog};
     TcpListener peer;
     std::unique_ptr<Control::ConnectorNet> link;
     std::unique_ptr<RecordingNotify> notify;
-    LoopRunner loop;
 };
 
 } // namespace
@@ -111,7 +111,7 @@ TEST_F(ConnectorFixture, DisconnectOfAnIdleConnectorDoesNothing)
     ASSERT_TRUE(run_until_connected());
     link->Deactivate();
     link->Disconnect();
-    loop.run_for(50);
+    loop.run_until([] { return false; }, 50);
     EXPECT_EQ(State::Idle, link->state());
     EXPECT_THAT(notify->events, ElementsAre("connect Connected"));
     EXPECT_EQ("", errors.text());
@@ -125,7 +125,7 @@ TEST_F(ConnectorFixture, DisconnectDuringAnAttemptAbandonsIt)
         GTEST_SKIP() << "the connect finished at once";
     link->Disconnect();
     ASSERT_TRUE(loop.run_until([&] { return notify->count("disconnect") == 1; }, 3000));
-    loop.run_for(100);
+    loop.run_until([] { return false; }, 100);
     EXPECT_EQ(State::Connecting, link->state());
     EXPECT_THAT(notify->events, ElementsAre("disconnect Connecting"));
     // The kernel completed the abandoned connection; it is closed, and no
@@ -142,10 +142,12 @@ TEST_F(ConnectorFixture, DeactivationStopsTheRetriesAndActivationStartsThemAgain
     link->Activate();
     ASSERT_TRUE(loop.run_until([&] { return attempts() == 1; }, 3000));
     link->Deactivate();
-    loop.run_for(1500);
+    loop.advance(Control::ConnectorNet::fast_retry_ms + 500);
     EXPECT_EQ(1, attempts());
     link->Activate();
-    ASSERT_TRUE(loop.run_until([&] { return attempts() == 3; }, 3000)) << "a new attempt and a fast retry";
+    ASSERT_TRUE(loop.run_until([&] { return attempts() == 2; })) << "a new attempt";
+    loop.advance(Control::ConnectorNet::fast_retry_ms);
+    ASSERT_TRUE(loop.run_until([&] { return attempts() == 3; })) << "and a fast retry";
     EXPECT_EQ(State::Connecting, link->state());
     EXPECT_THAT(notify->events, IsEmpty());
 }

@@ -2,7 +2,7 @@
 #include "runtime/packet/TpktProtocol.h"
 
 #include "support/ConnectionTestSupport.h"
-#include "support/LoopTestSupport.h"
+#include "support/LoopStepper.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -56,10 +56,10 @@ struct ServiceFixture : ::testing::Test {
     std::string peer_reads(std::size_t size) { return TcpClient(dup(peer)).receive_hex(size, 2000); }
     bool run_until_disconnect() { return loop.run_until([&] { return notify.count("disconnect") > 0; }, 3000); }
 
+    LoopStepper loop;
     StreamCapture errors{std::cerr};
     PairLink link;
     RecordingNotify notify{link};
-    LoopRunner loop;
     int peer = -1;
 };
 
@@ -92,7 +92,7 @@ TEST_F(ServiceFixture, EachFrameGivesOneMessageAndEachSendOneFrame)
     peer_writes({split.begin(), split.begin() + 1});
     ASSERT_TRUE(loop.run_until([&] { return notify.count("message") == 2; }, 2000));
     peer_writes({split.begin() + 1, split.begin() + 3});
-    loop.run_for(20);
+    loop.run_until([] { return false; }, 20);
     peer_writes({split.begin() + 3, split.end()});
     ASSERT_TRUE(loop.run_until([&] { return notify.count("message") == 3; }, 2000));
     EXPECT_THAT(notify.events, ElementsAre("connect Connected", "message 41", "message 42 43", "message 44 45 46"));
@@ -160,7 +160,7 @@ TEST_F(ServiceFixture, DisconnectWithoutAPeer)
 {
     // A deactivated link has nothing to drop and stays as it is.
     link.Disconnect();
-    loop.run_for(30);
+    loop.run_until([] { return false; }, 30);
     EXPECT_THAT(notify.events, IsEmpty());
     EXPECT_EQ(Control::Service::State::Idle, link.state());
     EXPECT_EQ("", errors.text());

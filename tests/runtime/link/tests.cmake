@@ -5,7 +5,7 @@
 # are written into it now).
 if(CMAKE_CROSSCOMPILING_EMULATOR)
   list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " server_test_emulator)
-  foreach(test tpkt_echo_e2e_test tpkt_echo_timeout_e2e_test tpkt_echo_stalled_client_e2e_test)
+  foreach(test tpkt_echo_e2e_test tpkt_echo_stalled_client_e2e_test)
     cmake_language(EVAL CODE "cmake_language(DEFER CALL set_property TEST ${test} APPEND PROPERTY ENVIRONMENT
                               \"SERVER_TEST_EMULATOR=${server_test_emulator}\")")
   endforeach()

@@ -4,7 +4,7 @@
 #include "runtime/loop/ChildWaitService.h"
 #include "runtime/loop/Dpc.h"
 #include "runtime/loop/Multiplexer.h"
-#include "support/loop_test_support.h"
+#include "support/LoopProbes.h"
 
 #include <gtest/gtest.h>
 

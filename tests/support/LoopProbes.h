@@ -1,8 +1,9 @@
 #pragma once
-// Helpers of the main-loop tests: pipes to watch, events that record what
-// they were serviced with, and timers that stop the loop.
-#include "runtime/loop/Event.h"
+// Small probes for main-loop tests: a non-blocking pipe to watch, an event
+// that records the poll events of every service, and a timer that acts once
+// (by default stops Multiplexer::run, for the tests of run itself).
 #include "runtime/base/Fd.h"
+#include "runtime/loop/Event.h"
 #include "runtime/loop/Multiplexer.h"
 #include "runtime/loop/Timer.h"
 

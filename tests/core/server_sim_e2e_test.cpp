@@ -1,0 +1,263 @@
+// server-sim end to end: a controller on the control link and the board
+// scripted through the simulator's control socket. Board tests over the
+// simulated bus, the bus clock with and without --disable-clock, the SPI
+// channels' trunkStatus every second, and injected device failures.
+#include "protocol/asn1/ValueNotation.h"
+#include "protocol/schemas/ZUZU.h"
+#include "sim/ControlClient.h"
+#include "support/ControllerLink.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+// The printer's layout folded onto one line.
+std::string oneLine(ASN1::AbstractData const& value)
+{
+    std::ostringstream out;
+    out << value;
+    std::string text;
+    bool blank = false;
+    for (char c : out.str()) {
+        if (c == '\n' || c == ' ' || c == '\t') {
+            blank = true;
+            continue;
+        }
+        if (blank && !text.empty())
+            text += ' ';
+        blank = false;
+        text += c;
+    }
+    return text;
+}
+
+// The low bytes of random() after srandom(seed): the bus test's pattern.
+std::vector<unsigned> pattern(unsigned seed, unsigned length)
+{
+    ::srandom(seed);
+    std::vector<unsigned> bytes;
+    for (unsigned i = 0; i < length; ++i)
+        bytes.push_back(static_cast<unsigned>(::random()) & 0xFF);
+    return bytes;
+}
+
+std::string hexByte(unsigned byte)
+{
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", byte);
+    return text;
+}
+
+struct Received {
+    std::string text;
+    Clock::time_point at;
+};
+
+class ServerSim : public ::testing::Test {
+protected:
+    void start(std::vector<std::string> args = {})
+    {
+        server_.startOnFreePort("sim/server-sim", std::move(args));
+        ASSERT_TRUE(server_.errShows("Starting server "));
+        ASSERT_NE(std::string::npos, server_.err().find("server-sim: control socket "
+                                                        + server_.root().path("/var/run/server-sim.ctl")));
+        ASSERT_TRUE(board_.connect(server_.root().path("/var/run/server-sim.ctl")));
+    }
+
+    void connect() { ASSERT_TRUE(controller_.connectServed(server_.port())); }
+
+    // Runs a line on the board's control socket; the reply without its "ok".
+    std::string sim(std::string const& line)
+    {
+        std::string reply;
+        EXPECT_EQ(Sim::ControlClient::ok, board_.ask(line, reply, static_cast<int>(patience(milliseconds(5000)).count())))
+            << line << ": " << reply;
+        return reply.substr(0, reply.rfind("ok\n"));
+    }
+
+    // The next message from the server in value notation, with its time;
+    // text "" when none came in time.
+    Received next(milliseconds limit = patience(milliseconds(3000)))
+    {
+        std::string got = controller_.receive(limit);
+        Received received{got, Clock::now()};
+        if (got.empty() || got == "closed")
+            return received;
+        Bytes payload = bytes(got);
+        ZUZU::Message message;
+        ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
+        received.text = ASN1::decode(payload.data(), payload.data() + payload.size(), &env, message, true)
+                            ? oneLine(message) : "undecodable " + got;
+        return received;
+    }
+
+    // Sends a message given in value notation; returns the answer, setting
+    // aside the signals that come before it.
+    std::string ask(std::string const& text)
+    {
+        ZUZU::Message message;
+        std::istringstream in(text);
+        in >> message;
+        EXPECT_FALSE(in.fail()) << text;
+        ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
+        std::vector<char> payload;
+        EXPECT_TRUE(ASN1::encode(message, &env, std::back_inserter(payload))) << text;
+        if (!controller_.send(payload))
+            return "send failed";
+        for (;;) {
+            Received got = next();
+            if (got.text.find("pdu signal") == std::string::npos)
+                return got.text;
+            signals_.push_back(got);
+        }
+    }
+
+    static std::string bpc(unsigned bus, unsigned seed, char const* mode, unsigned start, unsigned length)
+    {
+        std::ostringstream text;
+        text << "{ seq 1, pdu command : testBpc : { bus " << bus << ", seed " << seed << ", mode " << mode
+             << " : NULL, timeslot-start " << start << ", timeslot-length " << length << " } }";
+        return text.str();
+    }
+
+    ServerUnderTest server_;
+    ControllerLink controller_;
+    Sim::ControlClient board_;
+    std::vector<Received> signals_;
+};
+
+char const* const success = "{ seq 1, pdu response : success : NULL }";
+char const* const busError = "{ seq 1, pdu response : error : busError }";
+
+std::string trunkStatus(unsigned trunk, char const* state, unsigned slips)
+{
+    std::ostringstream text;
+    text << "{ pdu signal : trunkStatus : { trunk " << trunk << ", state " << state << ", slips " << slips
+         << ", lossBF 0, lossCarrier 0, lossAIS 0, lossRAI 0, name \"\", clockMaster FALSE, type bri } }";
+    return text.str();
+}
+
+} // namespace
+
+TEST_F(ServerSim, BoardTestsWriteReadAndSwitchOffTheBus)
+{
+    start();
+    connect();
+
+    // Write and read back through the cross-connect, then switch off.
+    EXPECT_EQ(success, ask(bpc(0, 7, "write", 0, 8)));
+    EXPECT_EQ(0u, sim("hal show 8195").find("channel=8195 output=constant 0x" + hexByte(pattern(7, 8)[3]) + " "));
+    EXPECT_EQ(success, ask(bpc(0, 7, "disconnect", 0, 8)));
+    EXPECT_EQ(0u, sim("hal show 8195").find("channel=8195 output=off"));
+
+    // Another party drives the pattern on bus 1 from timeslot 120 on, over
+    // the end of the bus into bus 2.
+    std::vector<unsigned> bytes = pattern(11, 16);
+    for (unsigned k = 0; k < bytes.size(); ++k)
+        sim("hal drive " + std::to_string(8192 + 128 + 120 + k) + " " + std::to_string(bytes[k]));
+    EXPECT_EQ(success, ask(bpc(1, 11, "read", 120, 16)));
+
+    // It stops driving the 13th channel (timeslot 4 of bus 2): the idle bus
+    // reads 0xFF there.
+    ASSERT_NE(0xFFu, bytes[12]);
+    sim("hal undrive " + std::to_string(8192 + 128 + 120 + 12));
+    EXPECT_EQ(busError, ask(bpc(1, 11, "read", 120, 16)));
+    EXPECT_TRUE(server_.errShows("bus 1: test failed on channel 4 expected " + hexByte(bytes[12]) + " read FF \n"));
+
+    // A byte stuck at 0x00 on bus 0 timeslot 3 fails the write test.
+    ASSERT_NE(0u, pattern(7, 8)[3]);
+    sim("hal stuck 8195 0");
+    EXPECT_EQ(busError, ask(bpc(0, 7, "write", 0, 8)));
+    EXPECT_TRUE(server_.errShows("bus 0: write failed on channel 3 write " + hexByte(pattern(7, 8)[3]) + " written 00 \n"));
+}
+
+TEST_F(ServerSim, ClockCfgSelectsTheSource)
+{
+    start();
+    connect();
+    // The controller's connection selected the free-running clock.
+    EXPECT_EQ("clock source=4\n", sim("hal clock"));
+    EXPECT_EQ(success, ask("{ seq 1, pdu command : clockCfg : { clkSel0 external, bextEn enabled, source 2 } }"));
+    EXPECT_EQ("clock source=2\n", sim("hal clock"));
+    EXPECT_TRUE(server_.errShows("clkctl: clock source = f2\n"));
+    EXPECT_EQ(success, ask("{ seq 1, pdu command : clockCfg : { clkSel0 external, bextEn disabled, source 0 } }"));
+    EXPECT_EQ("clock source=5\n", sim("hal clock"));
+}
+
+TEST_F(ServerSim, ClockCfgIsRefusedWithDisableClock)
+{
+    start({"--disable-clock"});
+    connect();
+    EXPECT_EQ("{ seq 1, pdu response : error : unsupported }",
+              ask("{ seq 1, pdu command : clockCfg : { clkSel0 external, bextEn enabled, source 2 } }"));
+    EXPECT_EQ("clock source=-1\n", sim("hal clock"));
+    EXPECT_EQ(std::string::npos, sim("log").find("clock-select"));
+    EXPECT_TRUE(server_.errShows("clock control disabled.\n"));
+}
+
+TEST_F(ServerSim, SpiChannelsReportTheirStatusEverySecondWhileTheControllerIsConnected)
+{
+    start();
+    // Status register values of channels 0..7 and what they report; channel
+    // 6 has a slip, counted once while it lasts.
+    struct Channel {
+        unsigned status;
+        char const* state;
+    };
+    Channel const channels[8] = {{0xC5, "normal"}, {0x85, "rai"},        {0x45, "ais"},    {0x05, "ais"},
+                                 {0x04, "lossCarrier"}, {0x01, "lossBF"}, {0xE5, "normal"}, {0x00, "lossCarrier"}};
+    for (unsigned ch = 0; ch < 8; ++ch)
+        sim("hal spi-status " + std::to_string(ch) + " " + std::to_string(channels[ch].status));
+    auto connectedAt = Clock::now();
+    connect();
+
+    std::vector<Received> got;
+    for (unsigned i = 0; i < 16; ++i) {
+        got.push_back(next());
+        ASSERT_NE("", got.back().text) << "signal " << i;
+    }
+    for (unsigned pass = 0; pass < 2; ++pass)
+        for (unsigned ch = 0; ch < 8; ++ch)
+            EXPECT_EQ(trunkStatus(ch, channels[ch].state, ch == 6 && pass == 0 ? 1 : 0), got[8 * pass + ch].text)
+                << "pass " << pass;
+    // A pass every second, the first one second after the connection.
+    auto firstGap = std::chrono::duration_cast<milliseconds>(got[0].at - connectedAt);
+    auto gap = std::chrono::duration_cast<milliseconds>(got[8].at - got[0].at);
+    EXPECT_GE(firstGap.count(), 800);
+    EXPECT_GE(gap.count(), 800);
+    EXPECT_LE(gap.count(), patience(milliseconds(1500)).count());
+
+    // After the controller has gone no register is read any more.
+    controller_.close();
+    ASSERT_TRUE(server_.errShows("closed.\n"));
+    sim("log clear");
+    std::this_thread::sleep_for(milliseconds(1300));
+    EXPECT_EQ(std::string::npos, sim("log").find("spi-read"));
+}
+
+TEST_F(ServerSim, ControlSocketInjectsDeviceFailures)
+{
+    start();
+    connect();
+    sim("fail hal always");
+    EXPECT_EQ(busError, ask("{ seq 1, pdu command : clockCfg : { clkSel0 internal, bextEn disabled, source 0 } }"));
+    EXPECT_TRUE(server_.errShows("clkctl: HW_CLOCK_SELECT fail.\n"));
+    EXPECT_NE(std::string::npos, sim("log").find("/dev/hal 0x80044301 -> EIO"));
+    sim("fail hal off");
+    EXPECT_EQ(success, ask("{ seq 1, pdu command : clockCfg : { clkSel0 internal, bextEn disabled, source 0 } }"));
+
+    // A hal without SPI: the first status pass finds out and nothing is
+    // reported.
+    sim("hal no-spi on");
+    EXPECT_TRUE(server_.errShows("spi: hal without spi\n"));
+    EXPECT_EQ("", next(milliseconds(1500)).text);
+
+    std::string reply;
+    EXPECT_EQ(Sim::ControlClient::refused, board_.ask("fail nosuch next 1", reply));
+    EXPECT_EQ("error: unknown command or device: fail\n", reply);
+}

@@ -1,0 +1,4 @@
+# The front ends run against the simulated board.
+foreach(t hw_mux_test hw_tests_test bus_ctl_test spi_ctrl_test hal_records_test)
+  set(SERVER_TEST_EXTRA_${t} sim)
+endforeach()

@@ -1,0 +1,166 @@
+// The simulated board's own contract, which every device model and every
+// front-end test relies on: pollable descriptors that follow the model,
+// requests logged as the model names them, and the injected failures.
+#include "hardware/device/BigEndian.h"
+#include "sim/SimulatedBoard.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <deque>
+#include <fcntl.h>
+#include <poll.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+// A device with one request (echo a word, doubled) and a queue of bytes to read.
+class Loopback : public Sim::Device {
+public:
+    char const* path() const override { return "/dev/loopback"; }
+    int request(Sim::Open&, unsigned long code, std::uint8_t* record, std::size_t size, Sim::RequestNote& note) override
+    {
+        if (code != 0xc0045801 || size != 4)
+            return -EINVAL;
+        std::uint32_t word = Board::get_be32(record);
+        note.name = "double";
+        note.fields = "word=" + std::to_string(word);
+        Board::put_be32(record, word * 2);
+        return 0;
+    }
+    ssize_t read(Sim::Open&, void* buffer, std::size_t size) override
+    {
+        if (queued.empty())
+            return -EAGAIN;
+        if (size == 0)
+            return 0;
+        *static_cast<char*>(buffer) = queued.front();
+        queued.pop_front();
+        return 1;
+    }
+    bool readable(Sim::Open const&) const override { return !queued.empty(); }
+    bool writable(Sim::Open const&) const override { return !full; }
+    bool control(std::vector<std::string> const& words, std::ostream& reply) override
+    {
+        if (words.size() == 2 && words[0] == "queue") {
+            queued.push_back(words[1][0]);
+            reply << "queued " << words[1][0] << '\n';
+            return true;
+        }
+        return false;
+    }
+
+    std::deque<char> queued;
+    bool full = false;
+};
+
+short pollOnce(int fd, short events)
+{
+    pollfd pfd{fd, events, 0};
+    return ::poll(&pfd, 1, 0) == 1 ? pfd.revents : 0;
+}
+
+class SimulatedBoardTest : public ::testing::Test {
+protected:
+    SimulatedBoardTest() { device = static_cast<Loopback*>(&board.add(std::make_unique<Loopback>())); }
+    std::string control(std::string const& line)
+    {
+        std::ostringstream reply;
+        board.control(line, reply);
+        return reply.str();
+    }
+
+    Sim::SimulatedBoard board;
+    Loopback* device;
+};
+
+TEST_F(SimulatedBoardTest, RequestsReachTheModelAsBigEndianRecordsAndAreLogged)
+{
+    int fd = board.open("/dev/loopback", O_RDWR);
+    ASSERT_GE(fd, 0);
+    Board::Record<4> record;
+    record.put32(0, 0x01020304);
+    EXPECT_EQ(0, board.request(fd, 0xc0045801, record.data(), record.size()));
+    EXPECT_EQ(0x02040608u, record.get32(0));
+    EXPECT_EQ(-1, board.request(fd, 0x1234, record.data(), record.size()));
+    EXPECT_EQ(EINVAL, errno);
+
+    auto entries = board.log_of("/dev/loopback");
+    ASSERT_EQ(3u, entries.size());
+    std::ostringstream text;
+    text << entries[1] << '|' << entries[2];
+    EXPECT_EQ("/dev/loopback double word=16909060 -> 0|/dev/loopback 0x1234 -> EINVAL", text.str());
+    ::close(fd);
+}
+
+TEST_F(SimulatedBoardTest, DescriptorPollsReadableExactlyWhileTheModelHasData)
+{
+    int fd = board.open("/dev/loopback", O_RDWR);
+    int copy = ::dup(fd);
+    EXPECT_EQ(0, pollOnce(fd, POLLIN));
+    EXPECT_EQ("queued a\nok\n", control("loopback queue a"));
+    EXPECT_EQ(POLLIN, pollOnce(copy, POLLIN));
+    char byte = 0;
+    EXPECT_EQ(1, board.read(copy, &byte, 1)); // a duplicate reaches the same open
+    EXPECT_EQ('a', byte);
+    EXPECT_EQ(0, pollOnce(fd, POLLIN));
+    EXPECT_EQ(-1, board.read(fd, &byte, 1));
+    EXPECT_EQ(EAGAIN, errno);
+
+    device->full = true;
+    board.refresh();
+    EXPECT_EQ(0, pollOnce(fd, POLLOUT));
+    device->full = false;
+    board.refresh();
+    EXPECT_EQ(POLLOUT, pollOnce(fd, POLLOUT));
+    ::close(copy);
+    board.close(fd);
+}
+
+TEST_F(SimulatedBoardTest, InjectedFailures)
+{
+    Board::Record<4> record;
+    int fd = board.open("/dev/loopback", O_RDWR);
+    EXPECT_EQ("ok\n", control("fail loopback next 2 19"));
+    EXPECT_EQ(-1, board.request(fd, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(ENODEV, errno);
+    EXPECT_EQ(-1, board.request(fd, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(0, board.request(fd, 0xc0045801, record.data(), 4));
+
+    board.fail_always("/dev/loopback", EBUSY);
+    EXPECT_EQ(-1, board.request(fd, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(EBUSY, errno);
+    board.clear_failures("/dev/loopback");
+    EXPECT_EQ(0, board.request(fd, 0xc0045801, record.data(), 4));
+
+    board.break_opens("/dev/loopback");
+    EXPECT_TRUE(pollOnce(fd, POLLIN) & POLLHUP);
+    char byte;
+    EXPECT_EQ(-1, board.read(fd, &byte, 1));
+    EXPECT_EQ(EIO, errno);
+    board.close(fd);
+
+    EXPECT_EQ("ok\n", control("fail loopback missing"));
+    EXPECT_EQ(-1, board.open("/dev/loopback", O_RDWR));
+    EXPECT_EQ(ENOENT, errno);
+    EXPECT_EQ(-1, board.open("/dev/unknown", O_RDWR));
+    control("fail loopback present");
+    fd = board.open("/dev/loopback", O_RDWR);
+    EXPECT_GE(fd, 0);
+    board.close(fd);
+}
+
+TEST_F(SimulatedBoardTest, ControlLinesThatAreNotUnderstoodSayWhy)
+{
+    EXPECT_EQ("error: unknown command or device: nosuch\n", control("nosuch thing"));
+    EXPECT_EQ("error: loopback: not understood\n", control("loopback frobnicate"));
+    EXPECT_EQ(0u, control("fail loopback sometimes").find("error: fail DEVICE"));
+    EXPECT_EQ("error: empty line\n", control("   "));
+    board.open("/dev/loopback", O_RDWR);
+    EXPECT_EQ("/dev/loopback open -> " + std::to_string(board.log().back().result) + "\nok\n", control("log"));
+    control("log clear");
+    EXPECT_TRUE(board.log().empty());
+}
+
+} // namespace
