@@ -88,8 +88,10 @@ void Copy::Start(Fd const& src, Fd const& dst)
     dst_ = dst;
     srcEvent_.Release();
     dstEvent_.Release();
-    if (!buffer_)
-        set_bufsize(default_bufsize);
+    if (!buffer_) {
+        bufSize_ = default_bufsize;
+        buffer_.reset(new unsigned char[bufSize_]);
+    }
     srcEvent_.Schedule(src_, 0);
     dstEvent_.Schedule(dst_, 0);
     error_ = 0;
