@@ -10,7 +10,6 @@ TPKTTracerP2P::~TPKTTracerP2P() = default;
 
 bool TPKTTracerP2P::Listen(unsigned short port)
 {
-    port_ = port;
     Fd listener = Connection::Listen(port);
     if (!listener)
         return false;

@@ -61,5 +61,4 @@ private:
     Notify* observer_ = nullptr;
     Event listenEvent_;
     List connections_;
-    unsigned short port_ = 0;
 };
