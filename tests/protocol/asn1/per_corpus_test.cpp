@@ -8,7 +8,7 @@
 // 64-bit directory entries: a 32-bit readdir fails with EOVERFLOW on a file
 // system with large inode numbers (the cross build's tests run under qemu).
 #define _FILE_OFFSET_BITS 64
-#include "fuzz/hex_text.h"
+#include "support/HexText.h"
 #include "fuzz/per_fuzz_check.h"
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
@@ -96,7 +96,7 @@ TEST(PERCorpus, MessageSeedsAreTheEncodingsOfTheirMessages)
         std::vector<char> encoding;
         ASSERT_TRUE(ASN1::PEREncoder::encode(sample.make(), true, encoding)) << sample.name;
         std::vector<std::uint8_t> const file = readFile(corpusDirectory("zuzu") + "/seed-" + sample.name);
-        EXPECT_EQ(PerFuzz::hexText(encoding), PerFuzz::hexText(std::vector<char>(file.begin(), file.end())))
+        EXPECT_EQ(hexText(encoding), hexText(std::vector<char>(file.begin(), file.end())))
             << sample.name;
     }
 }
