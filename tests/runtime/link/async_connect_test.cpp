@@ -63,7 +63,7 @@ TEST_F(ConnectFixture, ConnectsAndHandsOverTheSocket)
     ASSERT_TRUE(loop.run_until([&] { return reported(); }));
     EXPECT_THAT(reports, ElementsAre(Status::Connected));
     EXPECT_THAT(handed, ElementsAre(true));
-    TcpClient accepted(listener.accept_within(1000));
+    TpktClient accepted(listener.accept_within(1000));
     EXPECT_TRUE(accepted.connected());
     EXPECT_TRUE(accepted.closed_within(1000)) << "the connector keeps no socket after the report";
     loop.advance(10000);

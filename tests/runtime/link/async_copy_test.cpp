@@ -38,7 +38,7 @@ struct SocketPair {
                 into.insert(into.end(), buffer, buffer + n);
     }
     // True when the copier let go of its side.
-    bool released() const { return TcpClient(dup(peer.get())).closed_within(1000); }
+    bool released() const { return TpktClient(dup(peer.get())).closed_within(1000); }
 
     Fd ours;
     Fd peer;
@@ -154,7 +154,7 @@ TEST_F(CopyFixture, FailureOnEitherSideIsAnError)
 
     reports.clear();
     TcpListener listener;
-    TcpClient client(listener.port());
+    TpktClient client(listener.port());
     copy.Start(Fd(listener.accept_within(2000)), out.ours);
     ASSERT_TRUE(client.send("01 02 03"));
     std::vector<unsigned char> received;

@@ -64,7 +64,7 @@ struct PeerObserver : TPKTTracerP2P::Notify {
     std::function<void(INet4::Addr const&, void const*, unsigned)> answer;
 };
 
-INet4::Addr address_of(TcpClient const& client)
+INet4::Addr address_of(TpktClient const& client)
 {
     INet4::Addr a;
     a.Assign(client.name(), nullptr);
@@ -78,9 +78,9 @@ struct TracerFixture {
         EXPECT_TRUE(tracer.Listen(0));
         EXPECT_NE(0u, tracer.port());
     }
-    std::unique_ptr<TcpClient> connect()
+    std::unique_ptr<TpktClient> connect()
     {
-        auto client = std::make_unique<TcpClient>(tracer.port());
+        auto client = std::make_unique<TpktClient>(tracer.port());
         unsigned const before = tracer.connections();
         EXPECT_TRUE(loop.run_until([&] { return tracer.connections() == before + 1; }));
         return client;
