@@ -214,7 +214,7 @@ TEST(TpktTracerP2P, AddressesClientsOneByOne)
 }
 
 // A payload no frame can carry is refused and nothing is sent; a client
-// that went away makes the send fail without a signal and is closed.
+// that went away makes the send fail and is closed.
 TEST(TpktTracerP2P, RefusesOversizePayloadsAndSurvivesVanishedClients)
 {
     TracerFixture<TPKTTracerP2P> f;
