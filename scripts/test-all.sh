@@ -27,9 +27,13 @@ run_config() {
   fi
 }
 
+# The sanitizer and cross builds are there to run the tests, not to be
+# debugged or timed: -O1 with line tables only halves their compile time.
+light=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG")
+
 run_config normal
-run_config sanitize -DSERVER_SANITIZE=ON -DSERVER_UNSIGNED_CHAR=ON -DSERVER_BENCHMARKS=OFF
-run_config ppc -DCMAKE_TOOLCHAIN_FILE=cmake/powerpc-linux-gnu.cmake -DSERVER_BENCHMARKS=OFF
+run_config sanitize -DSERVER_SANITIZE=ON -DSERVER_UNSIGNED_CHAR=ON -DSERVER_BENCHMARKS=OFF "${light[@]}"
+run_config ppc -DCMAKE_TOOLCHAIN_FILE=cmake/powerpc-linux-gnu.cmake -DSERVER_BENCHMARKS=OFF "${light[@]}"
 
 printf '%s\n' "${summary[@]}"
 exit $status
