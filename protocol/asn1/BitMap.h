@@ -2,12 +2,18 @@
 // A counted string of bits, bit i at bit 7 - (i mod 8) of byte i/8: the
 // presence maps of a SEQUENCE and the contents of a BIT STRING. Bits at or
 // beyond the count read as 0 and cannot be set.
+#include "protocol/asn1/ValuePool.h"
+
 #include <vector>
 
 namespace ASN1 {
 
 class BitMap {
 public:
+    // The bytes live in the value pool: every SEQUENCE with OPTIONAL fields
+    // has a presence map, made and dropped with each message.
+    typedef std::vector<char, PoolAllocator<char>> Bytes;
+
     unsigned size() const { return bitCount_; }
     // Sets the count to n and the bytes to ceil(n/8); new bits are 0.
     void resize(unsigned n);
@@ -17,8 +23,8 @@ public:
     bool any() const;
     void clearAll();
 
-    std::vector<char>& bytes() { return bytes_; }
-    std::vector<char> const& bytes() const { return bytes_; }
+    Bytes& bytes() { return bytes_; }
+    Bytes const& bytes() const { return bytes_; }
 
     // Byte by byte; at the first differing byte only the differing bits
     // count (the map with the 1 sorts after); then the bit counts.
@@ -29,7 +35,7 @@ private:
     bool holds(unsigned i) const;
 
     unsigned bitCount_ = 0;
-    std::vector<char> bytes_;
+    Bytes bytes_;
 };
 
 } // namespace ASN1

@@ -30,6 +30,12 @@ bool PERBitReader::hasBits(unsigned count) const
 // The caller has checked hasBits(count) and count <= 32.
 unsigned PERBitReader::readBits(unsigned count)
 {
+    // Most fields (presence maps, small numbers, choice indexes) lie within
+    // the current octet.
+    if (count < bitsLeft_) {
+        bitsLeft_ -= count;
+        return (static_cast<unsigned>(*current_) >> bitsLeft_) & ((1u << count) - 1);
+    }
     unsigned value = 0;
     while (count > 0) {
         unsigned const take = count < bitsLeft_ ? count : bitsLeft_;
@@ -46,13 +52,6 @@ unsigned PERBitReader::readBits(unsigned count)
     return value;
 }
 
-int PERBitReader::decodeSingleBit()
-{
-    if (current_ == end_)
-        return -1;
-    return static_cast<int>(readBits(1));
-}
-
 bool PERBitReader::decodeMultiBit(unsigned count, unsigned& out)
 {
     if (count > 32 || !hasBits(count))
@@ -61,9 +60,9 @@ bool PERBitReader::decodeMultiBit(unsigned count, unsigned& out)
     return true;
 }
 
-bool PERBitReader::decodeBitMap(std::vector<char>& bytes, unsigned count)
+bool PERBitReader::decodeBitMap(char* bytes, std::size_t size, unsigned count)
 {
-    if (bytes.size() < (static_cast<std::size_t>(count) + 7) / 8 || !hasBits(count))
+    if (size < (static_cast<std::size_t>(count) + 7) / 8 || !hasBits(count))
         return false;
     std::size_t index = 0;
     while (count >= 8) {

@@ -16,11 +16,24 @@ public:
     bool aligned() const { return aligned_; }
     std::vector<char>& output() { return *output_; }
 
-    void encodeSingleBit(bool bit);
+    // Inline: presence, extension and choice bits are most of the fields
+    // of a control message.
+    void encodeSingleBit(bool bit)
+    {
+        if (bitsLeft_ == 8)
+            output_->push_back(0);
+        --bitsLeft_;
+        if (bit)
+            output_->back() = static_cast<char>(static_cast<unsigned char>(output_->back()) | (1u << bitsLeft_));
+        if (bitsLeft_ == 0)
+            bitsLeft_ = 8;
+    }
     // The low `count` bits of the value (0..32), most significant first.
     void encodeMultiBit(unsigned value, unsigned count);
     // `count` bits of a bit map, bit i at bit 7 - i%8 of byte i/8.
-    void encodeBitMap(std::vector<char> const& bytes, unsigned count);
+    void encodeBitMap(char const* bytes, unsigned count);
+    template <class Allocator>
+    void encodeBitMap(std::vector<char, Allocator> const& bytes, unsigned count) { encodeBitMap(bytes.data(), count); }
     // Aligns and appends the octets; nothing (no alignment) for 0 octets.
     void encodeBlock(char const* data, unsigned count);
     void encodeByte(unsigned char value);

@@ -16,7 +16,7 @@ bool aboveLimit(unsigned count, int limit)
 }
 
 // Clears the bits of the last octet that lie beyond `bits`.
-void clearPadding(std::vector<char>& bytes, unsigned bits)
+void clearPadding(BitMap::Bytes& bytes, unsigned bits)
 {
     if (bits % 8 != 0 && !bytes.empty())
         bytes.back() = static_cast<char>(static_cast<unsigned char>(bytes.back()) & (0xFF00u >> (bits % 8)));
@@ -163,7 +163,7 @@ bool PERDecoder::do_visit(BIT_STRING& value)
     if (decodeConstrainedLength(value, bits) != 0 || aboveLimit(bits, MaximumStringSize))
         return false;
     unsigned const octets = (bits + 7) / 8;
-    std::vector<char> data(octets);
+    BitMap::Bytes data(octets);
     if (bits > 16 && aligned()) {
         if (octets > octetsLeftAfterAlign() || decodeBlock(data.data(), octets) != octets)
             return false;

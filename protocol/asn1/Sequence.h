@@ -80,7 +80,8 @@ private:
 
     void deleteFields();
 
-    std::vector<AbstractData*> fields_;
+    // From the value pool, as the values themselves.
+    std::vector<AbstractData*, PoolAllocator<AbstractData*>> fields_;
     BitMap optionMap_;
     BitMap extensionMap_;
 };
