@@ -17,9 +17,18 @@ public:
     unsigned size() const { return bitCount_; }
     // Sets the count to n and the bytes to ceil(n/8); new bits are 0.
     void resize(unsigned n);
-    bool operator[](unsigned i) const;
-    void set(unsigned i);
-    void clear(unsigned i);
+    // Inline, as the coders ask for every OPTIONAL field's bit.
+    bool operator[](unsigned i) const { return holds(i) && (static_cast<unsigned char>(bytes_[i / 8]) & maskOf(i)); }
+    void set(unsigned i)
+    {
+        if (holds(i))
+            bytes_[i / 8] = static_cast<char>(bytes_[i / 8] | maskOf(i));
+    }
+    void clear(unsigned i)
+    {
+        if (holds(i))
+            bytes_[i / 8] = static_cast<char>(bytes_[i / 8] & ~maskOf(i));
+    }
     bool any() const;
     void clearAll();
 
@@ -32,7 +41,10 @@ public:
     void swap(BitMap& other);
 
 private:
-    bool holds(unsigned i) const;
+    // The byte vector is open to coders, which may leave it shorter than
+    // the count; a bit without its byte reads as 0 and cannot be set.
+    bool holds(unsigned i) const { return i < bitCount_ && i / 8 < bytes_.size(); }
+    static unsigned char maskOf(unsigned i) { return static_cast<unsigned char>(0x80u >> (i % 8)); }
 
     unsigned bitCount_ = 0;
     Bytes bytes_;

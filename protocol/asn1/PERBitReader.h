@@ -37,7 +37,16 @@ public:
     }
     // A field of `count` bits (0..32), most significant first. False when
     // the count is above 32 or the bits are not all there; nothing is read then.
-    bool decodeMultiBit(unsigned count, unsigned& out);
+    bool decodeMultiBit(unsigned count, unsigned& out)
+    {
+        // Inline for the usual field that lies within the current octet.
+        if (count < bitsLeft_ && current_ != end_) {
+            bitsLeft_ -= count;
+            out = (static_cast<unsigned>(*current_) >> bitsLeft_) & ((1u << count) - 1);
+            return true;
+        }
+        return decodeMultiBitAcross(count, out);
+    }
     // A bit map of `count` bits into `bytes` (bit i at bit 7 - i%8 of byte
     // i/8); `size` (the bytes there are) must be at least ceil(count/8).
     bool decodeBitMap(char* bytes, std::size_t size, unsigned count);
@@ -83,6 +92,7 @@ public:
     void closeWindow(Window const& window);
 
 private:
+    bool decodeMultiBitAcross(unsigned count, unsigned& out);
     bool hasBits(unsigned count) const;
     unsigned readBits(unsigned count);
     int decodeGeneralLength(unsigned& out);

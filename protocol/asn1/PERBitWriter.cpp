@@ -11,7 +11,7 @@ PERBitWriter::PERBitWriter(std::vector<char>& output, bool aligned)
 
 // The free bits of the last octet first, then whole octets, then the rest
 // in a new octet: at most one step each, not one per octet boundary.
-void PERBitWriter::encodeMultiBit(unsigned value, unsigned count)
+void PERBitWriter::encodeMultiBitAcross(unsigned value, unsigned count)
 {
     if (count == 0)
         return;

@@ -29,7 +29,19 @@ public:
             bitsLeft_ = 8;
     }
     // The low `count` bits of the value (0..32), most significant first.
-    void encodeMultiBit(unsigned value, unsigned count);
+    void encodeMultiBit(unsigned value, unsigned count)
+    {
+        // Inline for the usual field that fits in the open octet.
+        if (count != 0 && count < bitsLeft_) {
+            unsigned const bits = value & ((1u << count) - 1);
+            if (bitsLeft_ == 8)
+                output_->push_back(0);
+            bitsLeft_ -= count;
+            output_->back() = static_cast<char>(static_cast<unsigned char>(output_->back()) | (bits << bitsLeft_));
+            return;
+        }
+        encodeMultiBitAcross(value, count);
+    }
     // `count` bits of a bit map, bit i at bit 7 - i%8 of byte i/8.
     void encodeBitMap(char const* bytes, unsigned count);
     template <class Allocator>
@@ -51,6 +63,8 @@ public:
     void byteAlign() { bitsLeft_ = 8; }
 
 private:
+    void encodeMultiBitAcross(unsigned value, unsigned count);
+
     std::vector<char>* output_;
     unsigned bitsLeft_; // free bits of the last octet, 1..8; 8: the next write starts a new octet
     bool aligned_;

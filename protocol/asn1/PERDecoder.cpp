@@ -304,7 +304,7 @@ Visitor::VisitSeqResult PERDecoder::preVisitExtensionRoots(SEQUENCE& value)
         options.resize(info.numOptional);
     if (!decodeBitMap(options.bytes(), info.numOptional))
         return FAIL;
-    if (extension == 0)
+    if (extension == 0 && value.extensionMap().size() != 0)
         value.extensionMap().resize(0);
     return extension == 1 ? CONTINUE : NO_EXTENSION;
 }

@@ -25,6 +25,8 @@ bool aboveArrayLimit(std::size_t count)
 
 bool knownAdditionPresent(SEQUENCE const& value)
 {
+    if (value.extensionMap().size() == 0) // the usual case: no additions
+        return false;
     unsigned const known = value.info()->knownExtensions;
     for (unsigned i = 0; i < known; ++i)
         if (value.extensionMap()[i])
@@ -301,8 +303,14 @@ bool PEREncoder::preVisitExtensionRoots(SEQUENCE const& value)
     auto const& info = *value.info();
     if (info.extendable)
         encodeSingleBit(knownAdditionPresent(value));
+    // The presence bits as whole octets where the map holds them all.
+    SEQUENCE::BitMap const& options = value.optionMap();
+    if (options.size() >= info.numOptional && options.bytes().size() >= (info.numOptional + 7) / 8) {
+        encodeBitMap(options.bytes(), info.numOptional);
+        return true;
+    }
     for (unsigned i = 0; i < info.numOptional; ++i)
-        encodeSingleBit(value.optionMap()[i]);
+        encodeSingleBit(options[i]);
     return true;
 }
 
