@@ -3,6 +3,7 @@
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/CountBits.h"
 #include "protocol/asn1/Limits.h"
+#include "protocol/asn1/VisitorWalk.h"
 
 #include <string>
 
@@ -55,6 +56,11 @@ int PERDecoder::decodeConstrainedLength(ConstrainedObject const& object, unsigne
 {
     auto const& info = *object.info();
     return decodeConstrainedLength(info.type, static_cast<unsigned>(info.lowerLimit), info.upperLimit, out);
+}
+
+bool PERDecoder::do_visit(SEQUENCE& value)
+{
+    return walkSequence(*this, value);
 }
 
 bool PERDecoder::do_visit(Null&)

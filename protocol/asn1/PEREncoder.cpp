@@ -3,6 +3,7 @@
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/CountBits.h"
 #include "protocol/asn1/Limits.h"
+#include "protocol/asn1/VisitorWalk.h"
 
 #include <cstring>
 #include <string>
@@ -121,6 +122,11 @@ bool PEREncoder::encodeAnyType(AbstractData const* value)
     }
     byteAlign();
     return true;
+}
+
+bool PEREncoder::do_visit(SEQUENCE const& value)
+{
+    return walkSequence(*this, value);
 }
 
 bool PEREncoder::do_visit(Null const&)
