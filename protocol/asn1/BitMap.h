@@ -2,17 +2,15 @@
 // A counted string of bits, bit i at bit 7 - (i mod 8) of byte i/8: the
 // presence maps of a SEQUENCE and the contents of a BIT STRING. Bits at or
 // beyond the count read as 0 and cannot be set.
-#include "protocol/asn1/ValuePool.h"
-
-#include <vector>
+#include "protocol/asn1/BitBytes.h"
 
 namespace ASN1 {
 
 class BitMap {
 public:
-    // The bytes live in the value pool: every SEQUENCE with OPTIONAL fields
-    // has a presence map, made and dropped with each message.
-    typedef std::vector<char, PoolAllocator<char>> Bytes;
+    // Small maps in place (see BitBytes.h): every SEQUENCE with OPTIONAL
+    // fields has a presence map, made and dropped with each message.
+    typedef BitBytes Bytes;
 
     unsigned size() const { return bitCount_; }
     // Sets the count to n and the bytes to ceil(n/8); new bits are 0.

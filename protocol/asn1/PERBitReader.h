@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/asn1/BitBytes.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -50,11 +52,8 @@ public:
     // A bit map of `count` bits into `bytes` (bit i at bit 7 - i%8 of byte
     // i/8); `size` (the bytes there are) must be at least ceil(count/8).
     bool decodeBitMap(char* bytes, std::size_t size, unsigned count);
-    template <class Allocator>
-    bool decodeBitMap(std::vector<char, Allocator>& bytes, unsigned count)
-    {
-        return decodeBitMap(bytes.data(), bytes.size(), count);
-    }
+    bool decodeBitMap(std::vector<char>& bytes, unsigned count) { return decodeBitMap(bytes.data(), bytes.size(), count); }
+    bool decodeBitMap(BitBytes& bytes, unsigned count) { return decodeBitMap(bytes.data(), bytes.size(), count); }
     // Aligns, then copies min(count, octets left) octets; returns the copied
     // count. An empty block neither aligns nor reads.
     unsigned decodeBlock(char* destination, unsigned count);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/asn1/BitBytes.h"
+
 #include <vector>
 
 namespace ASN1 {
@@ -44,8 +46,8 @@ public:
     }
     // `count` bits of a bit map, bit i at bit 7 - i%8 of byte i/8.
     void encodeBitMap(char const* bytes, unsigned count);
-    template <class Allocator>
-    void encodeBitMap(std::vector<char, Allocator> const& bytes, unsigned count) { encodeBitMap(bytes.data(), count); }
+    void encodeBitMap(std::vector<char> const& bytes, unsigned count) { encodeBitMap(bytes.data(), count); }
+    void encodeBitMap(BitBytes const& bytes, unsigned count) { encodeBitMap(bytes.data(), count); }
     // Aligns and appends the octets; nothing (no alignment) for 0 octets.
     void encodeBlock(char const* data, unsigned count);
     void encodeByte(unsigned char value);
