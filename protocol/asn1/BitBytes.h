@@ -117,7 +117,7 @@ private:
     union Storage {
         char inPlace[inlineCapacity];
         char* heap;
-    } storage_;
+    } storage_ = {};
     unsigned size_ = 0;
     unsigned capacity_ = inlineCapacity;
 };
