@@ -1,6 +1,6 @@
 #include "fuzz/per_fuzz_check.h"
 
-#include "fuzz/hex_text.h"
+#include "tests/support/HexText.h"
 #include "fuzz/per_fuzz_types.h"
 #include "protocol/asn1/PERDecoder.h"
 #include "protocol/asn1/PEREncoder.h"
@@ -25,16 +25,16 @@ Outcome checkRoundTrip(ASN1::AbstractData::InfoType const* type, bool aligned, s
 
     std::unique_ptr<ASN1::AbstractData> again(type->create(type));
     if (!ASN1::PERDecoder::decode(nullptr, encoding.data(), encoding.data() + encoding.size(), *again, aligned)) {
-        report = "re-encoding does not decode: " + hexText(encoding);
+        report = "re-encoding does not decode: " + hexText(encoding, "");
         return Outcome::Mismatch;
     }
     if (decoded->compare(*again) != 0) {
-        report = "decoded again to another value: " + hexText(encoding);
+        report = "decoded again to another value: " + hexText(encoding, "");
         return Outcome::Mismatch;
     }
     std::vector<char> second;
     if (!ASN1::PEREncoder::encode(*again, aligned, second) || second != encoding) {
-        report = "second encoding differs: " + hexText(encoding) + " then " + hexText(second);
+        report = "second encoding differs: " + hexText(encoding, "") + " then " + hexText(second, "");
         return Outcome::Mismatch;
     }
     return Outcome::RoundTripped;

@@ -47,6 +47,9 @@ public:
 
     void swap(CHOICE& other);
 
+    bool isValid() const;
+    bool isStrictlyValid() const;
+
 private:
     int do_compare(AbstractData const& other) const override;
     AbstractData* do_clone() const override;

@@ -1,5 +1,6 @@
 #include "runtime/process/IniFileReader.h"
 #include "runtime/process/TraceCtl.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 #include <iostream>
@@ -19,18 +20,6 @@ struct Config {
     }
     IniFile::SubSection& block() { return *file["s"].First(); }
     IniFile::File file;
-};
-
-// Captures what is written to std::cerr while it lives.
-class CerrCapture {
-public:
-    CerrCapture() : saved_(std::cerr.rdbuf(text_.rdbuf())) {}
-    ~CerrCapture() { std::cerr.rdbuf(saved_); }
-    std::string text() const { return text_.str(); }
-
-private:
-    std::ostringstream text_;
-    std::streambuf* saved_;
 };
 
 } // namespace
@@ -177,7 +166,7 @@ TEST(TraceSwitches, FollowTheLastBlockOfSectionTraces)
     for (auto const& c : cases) {
         Config config(c.text);
         TraceCtl switches;
-        CerrCapture cerr;
+        StreamCapture cerr(std::cerr);
         switches.Configure(config.file["traces"]);
         EXPECT_EQ(c.hdlc, switches.signalling_hdlc) << c.what;
         EXPECT_EQ(c.vuveri, switches.signalling_vuveri) << c.what;
@@ -188,4 +177,25 @@ TEST(TraceSwitches, FollowTheLastBlockOfSectionTraces)
     }
     EXPECT_FALSE(traces.signalling_hdlc || traces.signalling_vuveri || traces.signalling_events
                  || traces.signalling_isdn || traces.monitoring_internal);
+}
+
+TEST(IniReader, AValueWithANulByteIsInvalidNotCutShort)
+{
+    Config config(std::string("[s]\non=1\0junk\nname=x\0y\nlevel=2\0\n", 32));
+    std::ostringstream log;
+    bool on = false;
+    IniFile::Reader reader("p: ", log);
+    reader.required().add(&on, "on");
+    EXPECT_FALSE(reader.parse(config.block()));
+    EXPECT_FALSE(on);
+    EXPECT_EQ(std::string("p: required key \"on\" has invalid value=\"1\0junk\", line 2\n", 56), log.str());
+
+    std::string name = "default";
+    Colour level = red;
+    IniFile::Reader optional("p: ", log);
+    optional.optional().add(&name, "name");
+    optional.optional().add(&level, "level", colours);
+    EXPECT_TRUE(optional.parse(config.block()));
+    EXPECT_EQ("default", name);
+    EXPECT_EQ(red, level);
 }
