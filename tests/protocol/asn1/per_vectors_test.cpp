@@ -401,7 +401,7 @@ TEST(PERVectors, AFailedEncodeLeavesTheOutputAsItWas)
     for (bool aligned : {true, false}) {
         std::vector<char> out(1, 'x');
         EXPECT_FALSE(PEREncoder::encode(*value, aligned, out));
-        EXPECT_EQ("78 ", hex(out));
+        EXPECT_EQ("78", hexText(out));
     }
     CoderEnv env(CoderEnv::per_Aligned);
     std::vector<char> empty;
@@ -409,7 +409,7 @@ TEST(PERVectors, AFailedEncodeLeavesTheOutputAsItWas)
     EXPECT_TRUE(empty.empty());
     std::vector<char> holding(1, 'x');
     EXPECT_FALSE(encode(*value, &env, std::back_inserter(holding)));
-    EXPECT_EQ("78 ", hex(holding));
+    EXPECT_EQ("78", hexText(holding));
 }
 
 TEST(PERVectors, CoderEnvironmentRunsRuleTwoAlignedAndRuleThreeUnaligned)
