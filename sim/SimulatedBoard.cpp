@@ -69,7 +69,7 @@ std::ostream& operator<<(std::ostream& out, LogEntry const& entry)
     return out;
 }
 
-SimulatedBoard::SimulatedBoard() = default;
+SimulatedBoard::SimulatedBoard(std::size_t log_limit) : log_limit_(log_limit > 0 ? log_limit : 1) {}
 
 SimulatedBoard::~SimulatedBoard()
 {
@@ -161,6 +161,10 @@ int SimulatedBoard::open_failure(std::string const& path)
 
 int SimulatedBoard::finish(std::string const& path, RequestNote const& note, int result)
 {
+    if (log_.size() >= log_limit_) {
+        log_.pop_front();
+        ++dropped_;
+    }
     log_.push_back(LogEntry{path, note.name, note.fields, result});
     return result < 0 ? fail(result) : result;
 }
@@ -406,10 +410,12 @@ void SimulatedBoard::control(std::string const& line, std::ostream& reply)
     };
     std::string const& verb = words[0];
     if (verb == "log" && words.size() == 1) {
+        if (dropped_ > 0)
+            reply << "(" << dropped_ << " older requests dropped)\n";
         for (auto const& entry : log_)
             reply << entry << '\n';
     } else if (verb == "log" && words.size() == 2 && words[1] == "clear") {
-        log_.clear();
+        clear_log();
     } else if (verb == "fail" && words.size() >= 3 && !pathOf(words[1]).empty()) {
         std::string path = pathOf(words[1]);
         if (words[2] == "off") {

@@ -16,6 +16,7 @@
 #include "sim/SimDevice.h"
 
 #include <cerrno>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,7 +36,7 @@ std::ostream& operator<<(std::ostream&, LogEntry const&);
 
 class SimulatedBoard final : public Board::Devices {
 public:
-    SimulatedBoard();
+    explicit SimulatedBoard(std::size_t log_limit = 100000);
     ~SimulatedBoard() override;
 
     // Adds a device model; the board owns it. One model per path.
@@ -55,8 +56,16 @@ public:
     // (reads then fail with EIO) until the device is reopened.
     void break_opens(std::string const& path);
 
-    std::vector<LogEntry> const& log() const { return log_; }
-    void clear_log() { log_.clear(); }
+    // The newest requests, at most the log limit of them: the cross-
+    // connect's refresh alone issues thousands a second, and a long simulator
+    // run must not grow without bound. `dropped` counts the older ones let go.
+    std::deque<LogEntry> const& log() const { return log_; }
+    std::size_t dropped() const { return dropped_; }
+    void clear_log()
+    {
+        log_.clear();
+        dropped_ = 0;
+    }
     // Log entries of one device, optionally of one request name only.
     std::vector<LogEntry> log_of(std::string const& path, std::string const& request = "") const;
 
@@ -98,7 +107,9 @@ private:
     std::map<std::string, std::unique_ptr<Device>> devices_;
     std::map<std::string, Failure> failures_;
     std::vector<std::unique_ptr<Descriptor>> open_;
-    std::vector<LogEntry> log_;
+    std::size_t log_limit_;
+    std::deque<LogEntry> log_;
+    std::size_t dropped_ = 0;
     int next_id_ = 1;
 };
 

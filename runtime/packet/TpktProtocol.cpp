@@ -142,3 +142,10 @@ void Tpkt_protocol::local_deactivate()
     reset();
     on_deactivate(new Protocol_status_success(this, "TPKT deactivated"));
 }
+
+void Tpkt_protocol::on_deactivate(Protocol_status status)
+{
+    if (status && !status.get()->success())
+        reset();
+    Protocol::on_deactivate(status);
+}

@@ -31,6 +31,9 @@ public:
     void receive(Packet& p) override;
     void local_activate() override;
     void local_deactivate() override;
+    // A failure below (the connection went away) drops the partial frame
+    // and its time-out before the status travels on up.
+    void on_deactivate(Protocol_status status) override;
 
     State state() const { return state_; }
 

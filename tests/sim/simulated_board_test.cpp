@@ -164,3 +164,21 @@ TEST_F(SimulatedBoardTest, ControlLinesThatAreNotUnderstoodSayWhy)
 }
 
 } // namespace
+
+TEST(SimulatedBoardLog, KeepsTheNewestRequestsAndCountsTheOthers)
+{
+    Sim::SimulatedBoard board(3);
+    board.add(std::make_unique<Loopback>());
+    int fd = board.open("/dev/loopback", O_RDWR);
+    Board::Record<4> record;
+    for (std::uint32_t word = 1; word <= 5; ++word) {
+        record.put32(0, word);
+        board.request(fd, 0xc0045801, record.data(), record.size());
+    }
+    ASSERT_EQ(3u, board.log().size());
+    EXPECT_EQ(3u, board.dropped()); // the open and the first two requests
+    std::ostringstream reply;
+    board.control("log", reply);
+    EXPECT_EQ(0u, reply.str().find("(3 older requests dropped)\n/dev/loopback double word=3 -> 0\n"));
+    board.close(fd);
+}

@@ -235,3 +235,22 @@ TEST_F(StreamFixture, StreamAndTpktLayersCarryFramesBothWays)
     ASSERT_TRUE(loop.run_until([&] { return !owner.statuses.empty(); }, 2000));
     EXPECT_THAT(owner.statuses[0], StartsWith("error read error: "));
 }
+
+// A peer that leaves in the middle of a frame takes the partial frame and
+// its receive time-out with it: no time-out line for a link that is gone.
+TEST_F(StreamFixture, PeerLeavingInsideAFrameLeavesNoTimeoutBehind)
+{
+    StreamCapture log(std::clog);
+    auto* tpkt = new Tpkt_protocol;
+    owner.add_protocol_tail(tpkt);
+    tpkt->activate();
+    peer_writes(bytes_of("03 00 00 09 01 02"));
+    ASSERT_TRUE(loop.run_until([&] { return tpkt->state() == Tpkt_protocol::body; }, 2000));
+    close_peer();
+    ASSERT_TRUE(loop.run_until([&] { return !owner.statuses.empty(); }, 2000));
+    EXPECT_THAT(owner.statuses[0], StartsWith("error read error: "));
+    EXPECT_EQ(Tpkt_protocol::idle, tpkt->state());
+    loop.advance(Tpkt_protocol::receive_timeout_ms + 1000);
+    EXPECT_EQ(0, occurrences(log.text(), "TPKT packet timeout."));
+    EXPECT_THAT(owner.received, IsEmpty());
+}
