@@ -118,7 +118,7 @@ bool AVNDecoder::do_visit(BIT_STRING& value)
     if (!get_value_from(*strm_, octets, bits) || bits > static_cast<unsigned>(MaximumStringSize))
         return false;
     value.resize(bits);
-    value.bytes() = octets;
+    value.bytes().assign(octets.begin(), octets.end());
     return true;
 }
 

@@ -11,6 +11,8 @@
 // operation always makes an object of the class that typed code will use for
 // the value (a generated class, a typed template, IA5String ...), so a value
 // made or cloned through a record can be down-cast safely to that class.
+#include "protocol/asn1/ValuePool.h"
+
 #include <boost/polymorphic_cast.hpp>
 
 #include <cassert>
@@ -37,6 +39,17 @@ public:
     };
 
     virtual ~AbstractData() = default;
+
+    // Every value object lives in a block of the value pool (see
+    // ValuePool.h): the coders make and drop whole trees of them per
+    // message. The destructor is virtual, so delete passes the size of the
+    // object's own class.
+    static void* operator new(std::size_t size) { return ValuePool::allocate(size); }
+    static void operator delete(void* p, std::size_t size) noexcept { ValuePool::release(p, size); }
+    // Construction in place stays available (the class operator new above
+    // hides the global forms).
+    static void* operator new(std::size_t, void* place) noexcept { return place; }
+    static void operator delete(void*, void*) noexcept {}
 
     InfoType const* info() const { return info_; }
 

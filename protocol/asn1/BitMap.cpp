@@ -6,39 +6,12 @@
 
 namespace ASN1 {
 
-namespace {
-
-unsigned char maskOf(unsigned i) { return static_cast<unsigned char>(0x80u >> (i % 8)); }
-
-} // namespace
-
 void BitMap::resize(unsigned n)
 {
     bitCount_ = n;
     bytes_.resize((n + 7) / 8, 0);
     if (n % 8 && !bytes_.empty())
         bytes_.back() = static_cast<char>(bytes_.back() & (0xFF00u >> (n % 8)));
-}
-
-// The byte vector is open to coders, which may leave it shorter than the
-// count; a bit without its byte reads as 0 and cannot be set.
-bool BitMap::holds(unsigned i) const { return i < bitCount_ && i / 8 < bytes_.size(); }
-
-bool BitMap::operator[](unsigned i) const
-{
-    return holds(i) && (static_cast<unsigned char>(bytes_[i / 8]) & maskOf(i));
-}
-
-void BitMap::set(unsigned i)
-{
-    if (holds(i))
-        bytes_[i / 8] = static_cast<char>(bytes_[i / 8] | maskOf(i));
-}
-
-void BitMap::clear(unsigned i)
-{
-    if (holds(i))
-        bytes_[i / 8] = static_cast<char>(bytes_[i / 8] & ~maskOf(i));
 }
 
 bool BitMap::any() const

@@ -18,8 +18,8 @@ public:
     bool operator[](unsigned i) const { return bits_[i]; }
     void set(unsigned i) { bits_.set(i); }
     void clear(unsigned i) { bits_.clear(i); }
-    std::vector<char>& bytes() { return bits_.bytes(); }
-    std::vector<char> const& bytes() const { return bits_.bytes(); }
+    BitMap::Bytes& bytes() { return bits_.bytes(); }
+    BitMap::Bytes const& bytes() const { return bits_.bytes(); }
 
 private:
     int do_compare(AbstractData const& other) const override;

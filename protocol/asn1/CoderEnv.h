@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace ASN1 {
@@ -60,6 +61,34 @@ private:
         std::copy(buffer.begin(), buffer.end(), out);
         return true;
     }
+
+    // Appending to a vector, the usual case (a link's send buffer): into an
+    // empty one the coder writes directly, with no buffer and no copy; a
+    // failed encode leaves it empty again. Into one that holds octets
+    // already (a coder expects to start with an empty vector) through a
+    // buffer, appended in one insert.
+    bool encodeBy(int rule, AbstractData const& value, std::back_insert_iterator<std::vector<char>> out) const
+    {
+        std::vector<char>& target = Appender(out).target();
+        if (target.empty()) {
+            if (encodeToBuffer(rule, value, target))
+                return true;
+            target.clear();
+            return false;
+        }
+        std::vector<char> buffer;
+        if (!encodeToBuffer(rule, value, buffer))
+            return false;
+        target.insert(target.end(), buffer.begin(), buffer.end());
+        return true;
+    }
+
+    // The vector behind a back_insert_iterator (its protected member).
+    struct Appender : std::back_insert_iterator<std::vector<char>> {
+        explicit Appender(std::back_insert_iterator<std::vector<char>> out)
+            : std::back_insert_iterator<std::vector<char>>(out) {}
+        std::vector<char>& target() const { return *container; }
+    };
 
     int encodingRule_;
     ModuleMap modules_;

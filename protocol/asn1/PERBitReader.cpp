@@ -27,33 +27,30 @@ bool PERBitReader::hasBits(unsigned count) const
     return (count - bitsLeft_ + 7) / 8 <= octets - 1;
 }
 
-// The caller has checked hasBits(count) and count <= 32.
+// The caller has checked hasBits(count) and count <= 32. The rest of the
+// current octet, then whole octets, then the head of the next one; the
+// total is at most 32 bits, so the shifts stay within `unsigned`.
 unsigned PERBitReader::readBits(unsigned count)
 {
-    unsigned value = 0;
-    while (count > 0) {
-        unsigned const take = count < bitsLeft_ ? count : bitsLeft_;
-        unsigned const shift = bitsLeft_ - take;
-        unsigned const bits = (static_cast<unsigned>(*current_) >> shift) & ((1u << take) - 1);
-        value = static_cast<unsigned>((static_cast<unsigned long long>(value) << take) | bits);
-        count -= take;
-        bitsLeft_ -= take;
-        if (bitsLeft_ == 0) {
-            ++current_;
-            bitsLeft_ = 8;
-        }
+    // Most fields (presence maps, small numbers, choice indexes) lie within
+    // the current octet.
+    if (count < bitsLeft_) {
+        bitsLeft_ -= count;
+        return (static_cast<unsigned>(*current_) >> bitsLeft_) & ((1u << count) - 1);
     }
+    unsigned value = static_cast<unsigned>(*current_++) & ((1u << bitsLeft_) - 1);
+    count -= bitsLeft_;
+    while (count >= 8) {
+        value = (value << 8) | *current_++;
+        count -= 8;
+    }
+    bitsLeft_ = 8 - count;
+    if (count > 0)
+        value = (value << count) | (static_cast<unsigned>(*current_) >> bitsLeft_);
     return value;
 }
 
-int PERBitReader::decodeSingleBit()
-{
-    if (current_ == end_)
-        return -1;
-    return static_cast<int>(readBits(1));
-}
-
-bool PERBitReader::decodeMultiBit(unsigned count, unsigned& out)
+bool PERBitReader::decodeMultiBitAcross(unsigned count, unsigned& out)
 {
     if (count > 32 || !hasBits(count))
         return false;
@@ -61,9 +58,9 @@ bool PERBitReader::decodeMultiBit(unsigned count, unsigned& out)
     return true;
 }
 
-bool PERBitReader::decodeBitMap(std::vector<char>& bytes, unsigned count)
+bool PERBitReader::decodeBitMap(char* bytes, std::size_t size, unsigned count)
 {
-    if (bytes.size() < (static_cast<std::size_t>(count) + 7) / 8 || !hasBits(count))
+    if (size < (static_cast<std::size_t>(count) + 7) / 8 || !hasBits(count))
         return false;
     std::size_t index = 0;
     while (count >= 8) {

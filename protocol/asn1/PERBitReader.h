@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/asn1/BitBytes.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -21,13 +23,37 @@ public:
     bool aligned() const { return aligned_; }
 
     // One bit (0 or 1), or -1 when no bit is left.
-    int decodeSingleBit();
+    // Inline: presence, extension and choice bits are most of the fields
+    // of a control message.
+    int decodeSingleBit()
+    {
+        if (current_ == end_)
+            return -1;
+        --bitsLeft_;
+        int const bit = (*current_ >> bitsLeft_) & 1;
+        if (bitsLeft_ == 0) {
+            ++current_;
+            bitsLeft_ = 8;
+        }
+        return bit;
+    }
     // A field of `count` bits (0..32), most significant first. False when
     // the count is above 32 or the bits are not all there; nothing is read then.
-    bool decodeMultiBit(unsigned count, unsigned& out);
+    bool decodeMultiBit(unsigned count, unsigned& out)
+    {
+        // Inline for the usual field that lies within the current octet.
+        if (count < bitsLeft_ && current_ != end_) {
+            bitsLeft_ -= count;
+            out = (static_cast<unsigned>(*current_) >> bitsLeft_) & ((1u << count) - 1);
+            return true;
+        }
+        return decodeMultiBitAcross(count, out);
+    }
     // A bit map of `count` bits into `bytes` (bit i at bit 7 - i%8 of byte
-    // i/8); the vector must already hold ceil(count/8) bytes.
-    bool decodeBitMap(std::vector<char>& bytes, unsigned count);
+    // i/8); `size` (the bytes there are) must be at least ceil(count/8).
+    bool decodeBitMap(char* bytes, std::size_t size, unsigned count);
+    bool decodeBitMap(std::vector<char>& bytes, unsigned count) { return decodeBitMap(bytes.data(), bytes.size(), count); }
+    bool decodeBitMap(BitBytes& bytes, unsigned count) { return decodeBitMap(bytes.data(), bytes.size(), count); }
     // Aligns, then copies min(count, octets left) octets; returns the copied
     // count. An empty block neither aligns nor reads.
     unsigned decodeBlock(char* destination, unsigned count);
@@ -65,6 +91,7 @@ public:
     void closeWindow(Window const& window);
 
 private:
+    bool decodeMultiBitAcross(unsigned count, unsigned& out);
     bool hasBits(unsigned count) const;
     unsigned readBits(unsigned count);
     int decodeGeneralLength(unsigned& out);

@@ -9,30 +9,38 @@ PERBitWriter::PERBitWriter(std::vector<char>& output, bool aligned)
 {
 }
 
-void PERBitWriter::encodeSingleBit(bool bit)
+// The free bits of the last octet first, then whole octets, then the rest
+// in a new octet: at most one step each, not one per octet boundary.
+void PERBitWriter::encodeMultiBitAcross(unsigned value, unsigned count)
 {
-    encodeMultiBit(bit ? 1 : 0, 1);
-}
-
-void PERBitWriter::encodeMultiBit(unsigned value, unsigned count)
-{
+    if (count == 0)
+        return;
+    if (count < 32)
+        value &= (1u << count) - 1;
     std::vector<char>& out = *output_;
-    while (count > 0) {
-        if (bitsLeft_ == 8)
-            out.push_back(0);
+    if (bitsLeft_ != 8) {
         unsigned const take = count < bitsLeft_ ? count : bitsLeft_;
-        unsigned const bits =
-            static_cast<unsigned>(static_cast<unsigned long long>(value) >> (count - take)) & ((1u << take) - 1);
-        unsigned const last = static_cast<unsigned char>(out.back()) | (bits << (bitsLeft_ - take));
-        out.back() = static_cast<char>(last);
+        unsigned const top = value >> (count - take); // count - take <= 31
+        out.back() = static_cast<char>(static_cast<unsigned char>(out.back()) | (top << (bitsLeft_ - take)));
         count -= take;
         bitsLeft_ -= take;
         if (bitsLeft_ == 0)
             bitsLeft_ = 8;
+        if (count == 0)
+            return;
+        value &= (1u << count) - 1; // count < 32 after taking at least one bit
+    }
+    while (count >= 8) {
+        count -= 8;
+        out.push_back(static_cast<char>(value >> count));
+    }
+    if (count > 0) {
+        out.push_back(static_cast<char>(value << (8 - count)));
+        bitsLeft_ = 8 - count;
     }
 }
 
-void PERBitWriter::encodeBitMap(std::vector<char> const& bytes, unsigned count)
+void PERBitWriter::encodeBitMap(char const* bytes, unsigned count)
 {
     std::size_t index = 0;
     while (count >= 8) {

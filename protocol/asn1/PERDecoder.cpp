@@ -3,6 +3,7 @@
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/CountBits.h"
 #include "protocol/asn1/Limits.h"
+#include "protocol/asn1/VisitorWalk.h"
 
 #include <string>
 
@@ -16,7 +17,7 @@ bool aboveLimit(unsigned count, int limit)
 }
 
 // Clears the bits of the last octet that lie beyond `bits`.
-void clearPadding(std::vector<char>& bytes, unsigned bits)
+void clearPadding(BitMap::Bytes& bytes, unsigned bits)
 {
     if (bits % 8 != 0 && !bytes.empty())
         bytes.back() = static_cast<char>(static_cast<unsigned char>(bytes.back()) & (0xFF00u >> (bits % 8)));
@@ -55,6 +56,11 @@ int PERDecoder::decodeConstrainedLength(ConstrainedObject const& object, unsigne
 {
     auto const& info = *object.info();
     return decodeConstrainedLength(info.type, static_cast<unsigned>(info.lowerLimit), info.upperLimit, out);
+}
+
+bool PERDecoder::do_visit(SEQUENCE& value)
+{
+    return walkSequence(*this, value);
 }
 
 bool PERDecoder::do_visit(Null&)
@@ -163,7 +169,7 @@ bool PERDecoder::do_visit(BIT_STRING& value)
     if (decodeConstrainedLength(value, bits) != 0 || aboveLimit(bits, MaximumStringSize))
         return false;
     unsigned const octets = (bits + 7) / 8;
-    std::vector<char> data(octets);
+    BitMap::Bytes data(octets);
     if (bits > 16 && aligned()) {
         if (octets > octetsLeftAfterAlign() || decodeBlock(data.data(), octets) != octets)
             return false;
@@ -304,7 +310,7 @@ Visitor::VisitSeqResult PERDecoder::preVisitExtensionRoots(SEQUENCE& value)
         options.resize(info.numOptional);
     if (!decodeBitMap(options.bytes(), info.numOptional))
         return FAIL;
-    if (extension == 0)
+    if (extension == 0 && value.extensionMap().size() != 0)
         value.extensionMap().resize(0);
     return extension == 1 ? CONTINUE : NO_EXTENSION;
 }

@@ -16,7 +16,7 @@ class ConstrainedObject;
 // it allocate and how deep it can make it recurse. A decoder lives for one decode and does not own the
 // input; the environment is only passed on to the deferred decode of an
 // open type's raw octets.
-class PERDecoder : public Visitor, public PERBitReader {
+class PERDecoder final : public Visitor, public PERBitReader {
 public:
     PERDecoder(CoderEnv* env, char const* first, char const* last, bool aligned);
 
@@ -27,6 +27,9 @@ public:
     int decodeConstrainedLength(ConstrainedObject const& object, unsigned& out);
 
 protected:
+    // The SEQUENCE driver over this class's hooks (see VisitorWalk.h).
+    friend class Visitor;
+    bool do_visit(SEQUENCE& value) override;
     bool do_visit(Null& value) override;
     bool do_visit(BOOLEAN& value) override;
     bool do_visit(INTEGER& value) override;

@@ -3,6 +3,7 @@
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/CountBits.h"
 #include "protocol/asn1/Limits.h"
+#include "protocol/asn1/VisitorWalk.h"
 
 #include <cstring>
 #include <string>
@@ -25,6 +26,8 @@ bool aboveArrayLimit(std::size_t count)
 
 bool knownAdditionPresent(SEQUENCE const& value)
 {
+    if (value.extensionMap().size() == 0) // the usual case: no additions
+        return false;
     unsigned const known = value.info()->knownExtensions;
     for (unsigned i = 0; i < known; ++i)
         if (value.extensionMap()[i])
@@ -38,14 +41,17 @@ PEREncoder::PEREncoder(std::vector<char>& output, bool aligned) : PERBitWriter(o
 {
 }
 
+// Straight into the caller's vector: a new encoder starts a new octet, so
+// what is there stays untouched, and a failure only has to cut off what
+// was appended.
 bool PEREncoder::encode(AbstractData const& value, bool aligned, std::vector<char>& out)
 {
-    std::vector<char> octets;
-    octets.reserve(256);
-    PEREncoder encoder(octets, aligned);
-    if (!value.accept(encoder))
+    std::size_t const start = out.size();
+    PEREncoder encoder(out, aligned);
+    if (!value.accept(encoder)) {
+        out.resize(start);
         return false;
-    out.insert(out.end(), octets.begin(), octets.end());
+    }
     return true;
 }
 
@@ -84,18 +90,43 @@ bool PEREncoder::encodeOpenTypeContents(std::vector<char> const& contents)
     return true;
 }
 
+// The open type is written in place, after a one-octet length that is
+// filled in when its size is known (and widened to two octets, moving the
+// contents, in the rare case that it is above 127): no scratch vector and no
+// copy per open type. The length determinant of an open type always starts
+// an octet and the contents (in the ALIGNED variant, whatever the outer one)
+// follow it on an octet boundary, so both come out as when written in order.
 bool PEREncoder::encodeAnyType(AbstractData const* value)
 {
-    std::vector<char> contents;
-    contents.reserve(256);
-    PEREncoder nested(contents, true);
-    if (value != nullptr && !value->accept(nested))
+    std::vector<char>& out = output();
+    byteAlign();
+    std::size_t const lengthAt = out.size();
+    out.push_back(0);
+    if (value != nullptr) {
+        PEREncoder nested(out, true);
+        if (!value->accept(nested))
+            return false;
+    }
+    std::size_t size = out.size() - lengthAt - 1;
+    if (size == 0) { // an empty encoding goes out as one zero octet
+        out.push_back(0);
+        size = 1;
+    }
+    if (sizeTooLarge(size))
         return false;
-    if (contents.empty())
-        contents.push_back(0);
-    if (sizeTooLarge(contents.size()))
-        return false;
-    return encodeOpenTypeContents(contents);
+    if (size <= 127) {
+        out[lengthAt] = static_cast<char>(size);
+    } else {
+        out.insert(out.begin() + static_cast<std::ptrdiff_t>(lengthAt), static_cast<char>(0x80 | (size >> 8)));
+        out[lengthAt + 1] = static_cast<char>(size & 0xFF);
+    }
+    byteAlign();
+    return true;
+}
+
+bool PEREncoder::do_visit(SEQUENCE const& value)
+{
+    return walkSequence(*this, value);
 }
 
 bool PEREncoder::do_visit(Null const&)
@@ -156,7 +187,7 @@ bool PEREncoder::do_visit(OBJECT_IDENTIFIER const& value)
 bool PEREncoder::do_visit(BIT_STRING const& value)
 {
     unsigned const bits = value.size();
-    std::vector<char> const& data = value.bytes();
+    BitMap::Bytes const& data = value.bytes();
     unsigned const octets = (bits + 7) / 8;
     if (data.size() < octets || !encodeConstrainedLength(value, bits))
         return false;
@@ -278,8 +309,14 @@ bool PEREncoder::preVisitExtensionRoots(SEQUENCE const& value)
     auto const& info = *value.info();
     if (info.extendable)
         encodeSingleBit(knownAdditionPresent(value));
+    // The presence bits as whole octets where the map holds them all.
+    SEQUENCE::BitMap const& options = value.optionMap();
+    if (options.size() >= info.numOptional && options.bytes().size() >= (info.numOptional + 7) / 8) {
+        encodeBitMap(options.bytes(), info.numOptional);
+        return true;
+    }
     for (unsigned i = 0; i < info.numOptional; ++i)
-        encodeSingleBit(value.optionMap()[i]);
+        encodeSingleBit(options[i]);
     return true;
 }
 

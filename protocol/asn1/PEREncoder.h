@@ -16,7 +16,7 @@ class ConstrainedObject;
 // fixed constraint. The encoder writes into a vector it does not own; the
 // entry point `encode` delivers the octets only when the whole value was
 // written. Each open type is written by a nested encoder of its own.
-class PEREncoder : public ConstVisitor, public PERBitWriter {
+class PEREncoder final : public ConstVisitor, public PERBitWriter {
 public:
     PEREncoder(std::vector<char>& output, bool aligned);
 
@@ -32,6 +32,9 @@ public:
     bool encodeAnyType(AbstractData const* value);
 
 protected:
+    // The SEQUENCE driver over this class's hooks (see VisitorWalk.h).
+    friend class ConstVisitor;
+    bool do_visit(SEQUENCE const& value) override;
     bool do_visit(Null const& value) override;
     bool do_visit(BOOLEAN const& value) override;
     bool do_visit(INTEGER const& value) override;

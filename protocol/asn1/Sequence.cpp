@@ -101,13 +101,6 @@ char const* SEQUENCE::fieldName(unsigned index) const
     return index < fields_.size() && info()->fieldNames ? info()->fieldNames[index] : nullptr;
 }
 
-bool SEQUENCE::hasOptionalField(unsigned optionNumber) const
-{
-    if (optionNumber < optionMap_.size())
-        return optionMap_[optionNumber];
-    return extensionMap_[optionNumber - optionMap_.size()];
-}
-
 void SEQUENCE::includeOptionalField(unsigned optionNumber, unsigned index)
 {
     if (optionNumber < optionMap_.size()) {

@@ -51,7 +51,13 @@ public:
     AbstractData* makeField(unsigned index);
     char const* fieldName(unsigned index) const;
 
-    bool hasOptionalField(unsigned optionNumber) const;
+    // Inline, as the coders ask for every OPTIONAL field.
+    bool hasOptionalField(unsigned optionNumber) const
+    {
+        if (optionNumber < optionMap_.size())
+            return optionMap_[optionNumber];
+        return extensionMap_[optionNumber - optionMap_.size()];
+    }
     // Marks the field present (growing the extension map when needed) and
     // makes its value at index when it does not exist.
     void includeOptionalField(unsigned optionNumber, unsigned index);
@@ -80,7 +86,8 @@ private:
 
     void deleteFields();
 
-    std::vector<AbstractData*> fields_;
+    // From the value pool, as the values themselves.
+    std::vector<AbstractData*, PoolAllocator<AbstractData*>> fields_;
     BitMap optionMap_;
     BitMap extensionMap_;
 };

@@ -1,6 +1,7 @@
 #include "protocol/asn1/Visitor.h"
 
 #include "protocol/asn1/ASN1.h"
+#include "protocol/asn1/VisitorWalk.h"
 
 namespace ASN1 {
 
@@ -12,33 +13,7 @@ Visitor::VisitSeqResult Visitor::preVisitExtensions(SEQUENCE&) { return CONTINUE
 Visitor::VisitSeqResult Visitor::visitKnownExtension(SEQUENCE&, int, int) { return FAIL; }
 Visitor::VisitSeqResult Visitor::visitUnknownExtensions(SEQUENCE&) { return STOP; }
 
-bool Visitor::visit(SEQUENCE& seq)
-{
-    VisitSeqResult first = preVisitExtensionRoots(seq);
-    if (first == FAIL || first == STOP)
-        return first == STOP;
-    SEQUENCE::InfoType const* record = seq.info();
-    int lastOptional = -1;
-    for (unsigned i = 0; i < record->numFields; ++i) {
-        int optionNumber = record->ids ? record->ids[i] : -1;
-        VisitSeqResult r = visitExtensionRoot(seq, static_cast<int>(i), optionNumber);
-        if (r == FAIL || r == STOP)
-            return r == STOP;
-        if (optionNumber != -1)
-            lastOptional = optionNumber;
-    }
-    if (first == NO_EXTENSION)
-        return true;
-    VisitSeqResult r = preVisitExtensions(seq);
-    if (r != CONTINUE)
-        return r != FAIL;
-    for (unsigned i = record->numFields; i < seq.fieldCount(); ++i) {
-        r = visitKnownExtension(seq, static_cast<int>(i), ++lastOptional);
-        if (r != CONTINUE)
-            return r != FAIL;
-    }
-    return visitUnknownExtensions(seq) != FAIL;
-}
+bool Visitor::do_visit(SEQUENCE& seq) { return walkSequence(*this, seq); }
 
 bool ConstVisitor::do_visit(AbstractData const&) { return true; }
 bool ConstVisitor::do_visit(Null const& value) { return do_visit(static_cast<AbstractData const&>(value)); }
@@ -62,30 +37,6 @@ bool ConstVisitor::preVisitExtensions(SEQUENCE const&) { return true; }
 bool ConstVisitor::visitKnownExtension(SEQUENCE const&, int) { return false; }
 bool ConstVisitor::afterVisitSequence(SEQUENCE const&) { return true; }
 
-bool ConstVisitor::visit(SEQUENCE const& seq)
-{
-    if (!preVisitExtensionRoots(seq))
-        return false;
-    SEQUENCE::InfoType const* record = seq.info();
-    int lastOptional = -1;
-    for (unsigned i = 0; i < record->numFields; ++i) {
-        int optionNumber = record->ids ? record->ids[i] : -1;
-        if (optionNumber == -1 || seq.hasOptionalField(static_cast<unsigned>(optionNumber))) {
-            if (!visitExtensionRoot(seq, static_cast<int>(i)))
-                return false;
-        }
-        if (optionNumber != -1)
-            lastOptional = optionNumber;
-    }
-    if (seq.extensionMap().size() == 0)
-        return afterVisitSequence(seq);
-    if (!preVisitExtensions(seq))
-        return false;
-    for (unsigned i = record->numFields; i < seq.fieldCount(); ++i) {
-        if (seq.hasOptionalField(static_cast<unsigned>(++lastOptional)) && !visitKnownExtension(seq, static_cast<int>(i)))
-            return false;
-    }
-    return afterVisitSequence(seq);
-}
+bool ConstVisitor::do_visit(SEQUENCE const& seq) { return walkSequence(*this, seq); }
 
 } // namespace ASN1

@@ -56,7 +56,7 @@ public:
     // The SEQUENCE driver: preVisitExtensionRoots, each root field, and,
     // unless the first hook said root only, preVisitExtensions, each known
     // extension addition and visitUnknownExtensions.
-    bool visit(SEQUENCE& seq);
+    bool visit(SEQUENCE& seq) { return do_visit(seq); }
 
 protected:
     virtual bool do_visit(Null& value) = 0;
@@ -75,6 +75,13 @@ protected:
     virtual bool do_revisit(OpenData& value) = 0;
     virtual bool do_visit(TypeConstrainedOpenData& value) = 0;
     virtual bool do_visit(GeneralizedTime& value) = 0;
+
+    // The driver itself: walkSequence(*this, seq). A visitor class that is
+    // final overrides it with walkSequence(*this, seq) too, so that the
+    // hooks, called through the final class, need no virtual dispatch.
+    virtual bool do_visit(SEQUENCE& seq);
+    template <class Hooks>
+    static bool walkSequence(Hooks& hooks, SEQUENCE& seq); // VisitorWalk.h
 
     // optionNumber is -1 for a mandatory field.
     virtual VisitSeqResult preVisitExtensionRoots(SEQUENCE& seq);                              // CONTINUE
@@ -105,7 +112,7 @@ public:
     // The SEQUENCE driver: preVisitExtensionRoots, each present root field,
     // and, when the value has extension bits, preVisitExtensions and each
     // present known addition; then afterVisitSequence.
-    bool visit(SEQUENCE const& seq);
+    bool visit(SEQUENCE const& seq) { return do_visit(seq); }
 
 protected:
     // The catch-all that every other operation passes its value to by default.
@@ -124,6 +131,11 @@ protected:
     virtual bool do_visit(OpenData const& value);
     virtual bool do_visit(GeneralizedTime const& value);
     virtual bool do_visit(SEQUENCE_OF_Base const& value);
+
+    // The driver itself, as Visitor's (see there).
+    virtual bool do_visit(SEQUENCE const& seq);
+    template <class Hooks>
+    static bool walkSequence(Hooks& hooks, SEQUENCE const& seq); // VisitorWalk.h
 
     virtual bool preVisitExtensionRoots(SEQUENCE const& seq);        // the catch-all
     virtual bool visitExtensionRoot(SEQUENCE const& seq, int index); // false

@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <functional>
+#include <string>
 #include <typeinfo>
+#include <utility>
+#include <vector>
 
 using namespace ASN1;
 using Demo::Body;
@@ -82,6 +88,66 @@ TEST(BitMap, BitsBeyondTheCountReadZeroAndCannotBeSet)
     bits.set(3);
     EXPECT_FALSE(bits[3]);
     EXPECT_EQ("'000000000000'B", bits.asValueNotation());
+}
+
+TEST(BitBytes, ContentsSurviveGrowthCopiesMovesAndSwaps)
+{
+    // Sizes in place, at the in-place limit and in a pool block.
+    for (std::size_t n : {std::size_t(0), std::size_t(1), BitBytes::inlineCapacity, BitBytes::inlineCapacity + 1,
+                          std::size_t(300)}) {
+        BitBytes bytes;
+        for (std::size_t i = 0; i < n; ++i)
+            bytes.push_back(static_cast<char>(i * 7));
+        auto holdsPattern = [n](BitBytes const& b) {
+            if (b.size() != n)
+                return false;
+            for (std::size_t i = 0; i < n; ++i)
+                if (b[i] != static_cast<char>(i * 7))
+                    return false;
+            return true;
+        };
+        EXPECT_TRUE(holdsPattern(bytes)) << n;
+        BitBytes copy(bytes);
+        EXPECT_TRUE(holdsPattern(copy)) << n;
+        BitBytes moved(std::move(copy));
+        EXPECT_TRUE(holdsPattern(moved)) << n;
+        BitBytes other(3);
+        other.swap(moved);
+        EXPECT_TRUE(holdsPattern(other)) << n;
+        EXPECT_EQ(3u, moved.size());
+        moved = other;
+        EXPECT_TRUE(holdsPattern(moved)) << n;
+        // Growing keeps the bytes and fills the new ones.
+        moved.resize(n + 20, '\x5A');
+        EXPECT_EQ(std::string(20, '\x5A'), std::string(moved.begin() + n, moved.end())) << n;
+        moved.resize(n);
+        EXPECT_TRUE(holdsPattern(moved)) << n;
+    }
+}
+
+TEST(ValuePool, ValuesOfEverySizeAreAlignedDistinctAndKeepTheirContents)
+{
+    // Values, field lists and presence maps of many sizes, made and dropped
+    // in an interleaved order, as decoding and releasing messages does.
+    std::vector<std::pair<char*, std::size_t>> live;
+    for (unsigned round = 0; round < 3; ++round) {
+        for (std::size_t size = 1; size <= ValuePool::largestBlock + 40; size += 13) {
+            char* p = static_cast<char*>(ValuePool::allocate(size));
+            EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(p) % alignof(std::max_align_t)) << size;
+            std::memset(p, static_cast<int>(size & 0xFF), size);
+            live.push_back({p, size});
+        }
+        for (std::size_t i = round; i < live.size(); i += 2) {
+            ValuePool::release(live[i].first, live[i].second);
+            live[i].first = nullptr;
+        }
+        live.erase(std::remove_if(live.begin(), live.end(), [](auto const& b) { return b.first == nullptr; }),
+                   live.end());
+    }
+    for (auto const& [p, size] : live) {
+        EXPECT_EQ(std::string(size, static_cast<char>(size & 0xFF)), std::string(p, size)) << size;
+        ValuePool::release(p, size);
+    }
 }
 
 TEST(Choice, SelectionCreatesTheAlternativeOfItsOwnClass)

@@ -101,6 +101,8 @@ SEQUENCE_OF_Base::InfoType const Triple = {{{&createAs<SEQUENCE_OF_Base>, 16}, F
 TypeConstrainedOpenData::InfoType const OpenSmall = {{&createAs<TypeConstrainedOpenData>, 0}, &Int<FixedConstraint, 0, 7>};
 TypeConstrainedOpenData::InfoType const OpenNull = {{&createAs<TypeConstrainedOpenData>, 0}, &Null::theInfo};
 TypeConstrainedOpenData::InfoType const OpenWord = {{&createAs<TypeConstrainedOpenData>, 0}, &Int<FixedConstraint, 0, 1023>};
+TypeConstrainedOpenData::InfoType const OpenOctets = {{&createAs<TypeConstrainedOpenData>, 0}, &OCTET_STRING::theInfo};
+TypeConstrainedOpenData::InfoType const OpenAlt = {{&createAs<TypeConstrainedOpenData>, 0}, &Alt};
 
 // Value building: a row's value is a default value of its record, set by a
 // filler. -------------------------------------------------------------------
@@ -362,6 +364,11 @@ std::vector<Vector> const vectors = {
     {"an open type whose value has no bits holds one zero octet", OpenNull, nothing(), A, octetsOf({0x01, 0x00})},
     {"type-constrained open type of 0..7 holding 5: 01 | 101 padded", OpenSmall, setContained(setInt(5)), A,
      octetsOf({0x01, 0xA0})},
+    {"open type of 202 octets: 80 CA before the contents", OpenOctets, setContained(setOctets(filled(200, 0x22))), A,
+     concat(octetsOf({0x80, 0xCA, 0x80, 0xC8}), filled(200, 0x22))},
+    {"UNALIGNED open type of 202 octets after a bit: the length starts an octet", Pair<&OpenOctets>,
+     setPair(setContained(setOctets(filled(200, 0x22)))), U,
+     concat(octetsOf({0x80, 0x80, 0xCA, 0x80, 0xC8}), filled(200, 0x22))},
 };
 
 } // namespace
@@ -384,6 +391,25 @@ TEST(PERVectors, DecodingTheOctetsGivesTheValueBack)
         ASSERT_TRUE(decodes(*decoded, v.wire, v.aligned)) << v.what;
         EXPECT_EQ(0, expected->compare(*decoded)) << v.what;
     }
+}
+
+TEST(PERVectors, AFailedEncodeLeavesTheOutputAsItWas)
+{
+    // The flag and the open type's length are written before the CHOICE
+    // inside turns out to have no selection.
+    std::unique_ptr<AbstractData> value = make(Pair<&OpenAlt>, [](AbstractData&) {});
+    for (bool aligned : {true, false}) {
+        std::vector<char> out(1, 'x');
+        EXPECT_FALSE(PEREncoder::encode(*value, aligned, out));
+        EXPECT_EQ("78", hexText(out));
+    }
+    CoderEnv env(CoderEnv::per_Aligned);
+    std::vector<char> empty;
+    EXPECT_FALSE(encode(*value, &env, std::back_inserter(empty)));
+    EXPECT_TRUE(empty.empty());
+    std::vector<char> holding(1, 'x');
+    EXPECT_FALSE(encode(*value, &env, std::back_inserter(holding)));
+    EXPECT_EQ("78", hexText(holding));
 }
 
 TEST(PERVectors, CoderEnvironmentRunsRuleTwoAlignedAndRuleThreeUnaligned)

@@ -21,6 +21,8 @@ if(NOT CMAKE_CROSSCOMPILING)
   set(interop_dir ${CMAKE_CURRENT_LIST_DIR}/interop)
   add_library(erlang_exchange STATIC ${interop_dir}/ErlangExchange.cpp)
   target_link_libraries(erlang_exchange PUBLIC asn1 GTest::gtest)
+  add_library(zuzu_random STATIC ${interop_dir}/ZuzuRandom.cpp)
+  target_link_libraries(zuzu_random PUBLIC per_fuzz_support schemas asn1)
 
   set(zuzu_subset_dir ${PROJECT_BINARY_DIR}/zuzu_interop)
   file(GLOB interop_schemas CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/protocol/schemas/*.json)
@@ -40,8 +42,16 @@ if(NOT CMAKE_CROSSCOMPILING)
     set_tests_properties(${t} PROPERTIES TIMEOUT 120
       ENVIRONMENT "SERVER_TEST_SOURCE_DIR=${PROJECT_SOURCE_DIR};ESCRIPT=${SERVER_ESCRIPT}")
   endforeach()
-  add_dependencies(zuzu_interop zuzu_interop_subset)
-  target_compile_definitions(zuzu_interop PRIVATE "ZUZU_INTEROP_DIRECTORY=\"${zuzu_subset_dir}\"")
+  target_link_libraries(zuzu_interop PRIVATE zuzu_random)
+
+  # Writes the message set of the PER comparison benchmark (bench/data); not a test.
+  add_executable(zuzu_bench_messages ${interop_dir}/zuzu_bench_messages.cpp)
+  target_link_libraries(zuzu_bench_messages PRIVATE zuzu_random ${SERVER_ALL_LIBRARIES})
+
+  foreach(t zuzu_interop zuzu_bench_messages)
+    add_dependencies(${t} zuzu_interop_subset)
+    target_compile_definitions(${t} PRIVATE "ZUZU_INTEROP_DIRECTORY=\"${zuzu_subset_dir}\"")
+  endforeach()
 endif()
 
 # The constraint checks also run on the control-link messages.

@@ -6,16 +6,14 @@
 // CHOICE alternatives and OPTIONAL fields in this side's values.
 #include "ErlangExchange.h"
 
-#include "fuzz/per_random_value.h"
+#include "ZuzuRandom.h"
+
 #include "protocol/schemas/TypeTable.h"
 #include "protocol/schemas/ZUZU.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <map>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -42,31 +40,12 @@ bool recordOf(ASN1::SEQUENCE::InfoType const& type, Interop::Record& record)
     return false;
 }
 
-typedef std::map<std::pair<ASN1::AbstractData::InfoType const*, unsigned>, unsigned> Weights;
-
-// "MODULE.Type NUMBER WEIGHT" lines.
-bool readWeights(Weights& weights)
-{
-    std::ifstream in(subsetDirectory + "/ZuzuInterop.weights");
-    if (!in)
-        return false;
-    std::string type;
-    unsigned member, weight;
-    while (in >> type >> member >> weight) {
-        ASN1::AbstractData::InfoType const* info = Schemas::findType(type);
-        if (info == nullptr)
-            return false;
-        weights[{info, member}] = weight;
-    }
-    return in.eof();
-}
-
 } // namespace
 
 TEST(ZUZUInterop, MessagesAgreeWithErlangInBothDirections)
 {
-    Weights weights;
-    ASSERT_TRUE(readWeights(weights)) << "cannot read " << subsetDirectory << "/ZuzuInterop.weights";
+    Interop::ZuzuWeights weights;
+    ASSERT_TRUE(Interop::readZuzuWeights(subsetDirectory, weights)) << "cannot read " << subsetDirectory << "/ZuzuInterop.weights";
 
     Interop::Exchange exchange;
     exchange.types = {{"ZUZU-Message", &ZUZU::Message::theInfo, true}};
@@ -76,15 +55,7 @@ TEST(ZUZUInterop, MessagesAgreeWithErlangInBothDirections)
     exchange.seed = 13;
     exchange.count = 1000;
     exchange.fill = [&weights](ASN1::AbstractData& value, std::mt19937& random) {
-        PerFuzz::RandomOptions options;
-        options.enumerationExtensions = false; // coded by number here, by position in X.691
-        options.maxElements = 3;
-        options.maxDepth = 12;                 // deep enough for every OPTIONAL field
-        options.weight = [&weights](ASN1::AbstractData::InfoType const* type, unsigned member) {
-            auto const found = weights.find({type, member});
-            return found == weights.end() ? 1u : found->second;
-        };
-        PerFuzz::fillRandom(value, random, options);
+        Interop::fillZuzuRandom(value, random, weights);
     };
     Interop::exchangeWithErlang(exchange);
 }
