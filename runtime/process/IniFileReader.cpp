@@ -27,6 +27,17 @@ bool parseBool(char const* text, bool& target)
 
 } // namespace Private
 
+namespace {
+
+// A value with a NUL byte in it would reach the conversion cut short, so
+// that "1<NUL>junk" passed for "1": it is invalid as a whole instead.
+bool convert(Private::KeyValue& kv, std::string const& value)
+{
+    return value.find('\0') == std::string::npos && kv.do_parse(value.c_str());
+}
+
+} // namespace
+
 bool& Reader::Field::add(Private::KeyValue* kv)
 {
     keys_.emplace_back(kv);
@@ -56,7 +67,7 @@ bool Reader::parseRequired(SubSection& block, Private::KeyValue& kv)
         return false;
     case 1: {
         SubKey const& subKey = *key.First();
-        kv.valid = kv.do_parse(subKey.Value().c_str());
+        kv.valid = convert(kv, subKey.Value());
         if (!kv.valid)
             log << prefix_ << "required key \"" << kv.name() << "\" has invalid value=\"" << subKey.Value()
                 << "\", line " << subKey.Line() << std::endl;
@@ -80,7 +91,7 @@ void Reader::parseOptional(SubSection& block, Private::KeyValue& kv)
         break;
     case 1: {
         SubKey const& subKey = *key.First();
-        kv.valid = kv.do_parse(subKey.Value().c_str());
+        kv.valid = convert(kv, subKey.Value());
         if (!kv.valid)
             *log_ << prefix_ << "optional key \"" << kv.name() << "\" has invalid value=\"" << subKey.Value()
                   << "\", line " << subKey.Line() << ". Key will be ignored." << std::endl;

@@ -1,13 +1,13 @@
-// Replays the corpora of the PER decoder fuzzers through the same check as
-// the fuzzers: fuzz/corpus/per (the synthetic schema: seeds that encode
-// random values) and fuzz/corpus/zuzu (control-link messages: seeds that
-// encode the sample messages). Every file whose name starts with
-// "seed-" must round-trip; every other file, the reproducer of a fault a
-// fuzzer found, must at least not break the property.
+// Replays the corpora of the ASN.1 fuzzers through the same check as the
+// fuzzers: fuzz/corpus/per (the synthetic schema: seeds that encode random
+// values), fuzz/corpus/zuzu (control-link messages: seeds that encode the
+// sample messages) and fuzz/corpus/avn (the sample messages in value
+// notation). Every file whose name starts with "seed-" must round-trip;
+// every other file, the reproducer of a fault a fuzzer found, must at least
+// not break the property.
 
-// 64-bit directory entries: a 32-bit readdir fails with EOVERFLOW on a file
-// system with large inode numbers (the cross build's tests run under qemu).
-#define _FILE_OFFSET_BITS 64
+#include "fuzz/avn_fuzz_check.h"
+#include "fuzz/corpus_files.h"
 #include "fuzz/hex_text.h"
 #include "fuzz/per_fuzz_check.h"
 #include "fuzz/per_fuzz_types.h"
@@ -17,40 +17,13 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string corpusDirectory(std::string const& target)
-{
-    char const* source = std::getenv("SERVER_TEST_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/fuzz/corpus/" + target;
-}
-
-std::vector<std::string> corpusFiles(std::string const& directory)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.')
-                names.push_back(entry->d_name);
-        closedir(dir);
-    }
-    return names;
-}
-
-std::vector<std::uint8_t> readFile(std::string const& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void writeFile(std::string const& path, std::vector<char> const& octets)
 {
@@ -71,18 +44,17 @@ struct Corpus {
 
 TEST(PERCorpus, EverySeedRoundTripsAndNoReproducerFails)
 {
-    Corpus const corpora[] = {{"per", PerFuzz::checkFuzzInput}, {"zuzu", checkMessage}};
+    Corpus const corpora[] = {
+        {"per", PerFuzz::checkFuzzInput}, {"zuzu", checkMessage}, {"avn", PerFuzz::checkValueNotation}};
     for (Corpus const& corpus : corpora) {
-        std::string const directory = corpusDirectory(corpus.target);
-        std::vector<std::string> const names = corpusFiles(directory);
-        EXPECT_FALSE(names.empty()) << "no corpus in " << directory;
-        for (std::string const& name : names) {
-            std::vector<std::uint8_t> const input = readFile(directory + "/" + name);
+        std::vector<FuzzCorpus::File> const files = FuzzCorpus::files(corpus.target);
+        EXPECT_FALSE(files.empty()) << "no corpus in " << FuzzCorpus::directory(corpus.target);
+        for (FuzzCorpus::File const& file : files) {
             std::string report;
-            PerFuzz::Outcome const outcome = corpus.check(input.data(), input.size(), report);
-            EXPECT_NE(PerFuzz::Outcome::Mismatch, outcome) << corpus.target << "/" << name << ": " << report;
-            if (name.compare(0, 5, "seed-") == 0) {
-                EXPECT_EQ(PerFuzz::Outcome::RoundTripped, outcome) << corpus.target << "/" << name;
+            PerFuzz::Outcome const outcome = corpus.check(file.content.data(), file.content.size(), report);
+            EXPECT_NE(PerFuzz::Outcome::Mismatch, outcome) << corpus.target << "/" << file.name << ": " << report;
+            if (file.isSeed()) {
+                EXPECT_EQ(PerFuzz::Outcome::RoundTripped, outcome) << corpus.target << "/" << file.name;
             }
         }
     }
@@ -95,7 +67,7 @@ TEST(PERCorpus, MessageSeedsAreTheEncodingsOfTheirMessages)
     for (PerFuzz::SampleMessage const& sample : PerFuzz::sampleMessages()) {
         std::vector<char> encoding;
         ASSERT_TRUE(ASN1::PEREncoder::encode(sample.make(), true, encoding)) << sample.name;
-        std::vector<std::uint8_t> const file = readFile(corpusDirectory("zuzu") + "/seed-" + sample.name);
+        std::vector<std::uint8_t> const file = FuzzCorpus::readFile(FuzzCorpus::directory("zuzu") + "/seed-" + sample.name);
         EXPECT_EQ(PerFuzz::hexText(encoding), PerFuzz::hexText(std::vector<char>(file.begin(), file.end())))
             << sample.name;
     }
@@ -120,5 +92,7 @@ TEST(PERCorpus, DISABLED_WriteSeeds)
         std::vector<char> octets;
         ASSERT_TRUE(ASN1::PEREncoder::encode(sample.make(), true, octets)) << sample.name;
         writeFile(std::string(dir) + "/zuzu/seed-" + sample.name, octets);
+        std::string const text = sample.make().asValueNotation();
+        writeFile(std::string(dir) + "/avn/seed-" + sample.name, std::vector<char>(text.begin(), text.end()));
     }
 }

@@ -189,3 +189,24 @@ TEST(TraceSwitches, FollowTheLastBlockOfSectionTraces)
     EXPECT_FALSE(traces.signalling_hdlc || traces.signalling_vuveri || traces.signalling_events
                  || traces.signalling_isdn || traces.monitoring_internal);
 }
+
+TEST(IniReader, AValueWithANulByteIsInvalidNotCutShort)
+{
+    Config config(std::string("[s]\non=1\0junk\nname=x\0y\nlevel=2\0\n", 32));
+    std::ostringstream log;
+    bool on = false;
+    IniFile::Reader reader("p: ", log);
+    reader.required().add(&on, "on");
+    EXPECT_FALSE(reader.parse(config.block()));
+    EXPECT_FALSE(on);
+    EXPECT_EQ(std::string("p: required key \"on\" has invalid value=\"1\0junk\", line 2\n", 56), log.str());
+
+    std::string name = "default";
+    Colour level = red;
+    IniFile::Reader optional("p: ", log);
+    optional.optional().add(&name, "name");
+    optional.optional().add(&level, "level", colours);
+    EXPECT_TRUE(optional.parse(config.block()));
+    EXPECT_EQ("default", name);
+    EXPECT_EQ(red, level);
+}
