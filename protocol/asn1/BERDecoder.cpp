@@ -1,6 +1,7 @@
 #include "protocol/asn1/BERDecoder.h"
 
 #include "protocol/asn1/ASN1.h"
+#include "protocol/asn1/BEREncoder.h"
 #include "protocol/asn1/BERTags.h"
 
 #include <algorithm>
@@ -161,7 +162,7 @@ bool BERDecoder::do_visit(INTEGER& value)
 {
     unsigned length = 0;
     int v = 0;
-    if (!decodeHeader(value, length) || !decodeInteger(length, value.isUnsignedRange(), v))
+    if (!decodeHeader(value, length) || !decodeInteger(length, holdsUnsignedNumbers(value), v))
         return false;
     value.setValue(v);
     return true;

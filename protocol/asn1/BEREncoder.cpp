@@ -86,15 +86,27 @@ bool objectLength(AbstractData const& value, unsigned override, unsigned long lo
     return true;
 }
 
+} // namespace
+
+// A fixed range from 0 up holds unsigned numbers: 0..4294967295 keeps its
+// upper half in negative ints. Outside an extendable range, or above a lower
+// bound alone, a value may be negative.
+bool holdsUnsignedNumbers(INTEGER const& value)
+{
+    return value.constraintType() == FixedConstraint && value.getLowerLimit() >= 0;
+}
+
+namespace {
+
 // The contents octets of an INTEGER: the shortest two's complement form, or
 // for a type of unsigned numbers a value from 2^31 up as 0x00 and four
-// octets, so that 0..4294967295 reads back as the same number elsewhere.
+// octets, so that it reads back as the same number elsewhere.
 unsigned integerOctets(INTEGER const& value, unsigned char (&octets)[5])
 {
     int const v = value.getValue();
     unsigned count = getIntegerDataLength(v);
     unsigned char* out = octets;
-    if (v < 0 && value.isUnsignedRange()) {
+    if (v < 0 && holdsUnsignedNumbers(value)) {
         *out++ = 0;
         count = 4;
     }

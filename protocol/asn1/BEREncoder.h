@@ -104,6 +104,9 @@ protected:
     bool preVisitExtensionRoots(SEQUENCE const& value) override;
 };
 
+// Whether the BER coder writes the INTEGER as an unsigned number, from 2^31
+// up in five octets: a fixed range from 0 up.
+bool holdsUnsignedNumbers(INTEGER const& value);
 // The octet count (1..4) of the shortest two's-complement form of value.
 unsigned getIntegerDataLength(int value);
 // The content length of a value (0 when it cannot be encoded).

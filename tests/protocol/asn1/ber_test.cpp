@@ -184,6 +184,8 @@ TEST(BERVectors, EachValueClassHasItsContents)
         {"255 of 0..2^32-1", Unsigned32, setInt(255), "02 02 00 FF"},
         {"2^31 of 0..2^32-1", Unsigned32, setInt(INT_MIN), "02 05 00 80 00 00 00"},
         {"2^32-1 of 0..2^32-1", Unsigned32, setInt(-1), "02 05 00 FF FF FF FF"},
+        {"-1 outside 0..15, ...", Int<ExtendableConstraint, 0, 15>, setInt(-1), "02 01 FF"},
+        {"-1 above a lower bound of 0", Int<PartiallyConstrained, 0, 0>, setInt(-1), "02 01 FF"},
         {"ENUMERATED 2", Abc, setEnum(2), "0A 01 02"},
         {"ENUMERATED -1", Abc, setEnum(-1), "0A 01 FF"},
         {"BIT STRING of 8 bits", BIT_STRING::theInfo, setBits("10110011"), "03 02 00 B3"},
