@@ -17,11 +17,6 @@ unsigned char octet(char const* p)
     return static_cast<unsigned char>(*p);
 }
 
-bool aboveLimit(unsigned count, int limit)
-{
-    return count > static_cast<unsigned>(limit);
-}
-
 } // namespace
 
 BERDecoder::BERDecoder(CoderEnv* env, char const* first, char const* last)
@@ -120,31 +115,39 @@ unsigned BERDecoder::decodeBlock(char* dst, unsigned n)
     return count;
 }
 
-bool BERDecoder::do_visit(Null& value)
+bool BERDecoder::decodeContents(AbstractData& value, unsigned limit, char const*& contents, unsigned& length)
 {
-    unsigned length = 0;
-    if (!decodeHeader(value, length))
+    if (!decodeHeader(value, length) || length > limit)
         return false;
+    contents = position_;
     position_ += length;
     return true;
+}
+
+bool BERDecoder::do_visit(Null& value)
+{
+    char const* contents = nullptr;
+    unsigned length = 0;
+    return decodeContents(value, ~0u, contents, length);
 }
 
 bool BERDecoder::do_visit(BOOLEAN& value)
 {
+    char const* contents = nullptr;
     unsigned length = 0;
-    if (!decodeHeader(value, length))
+    if (!decodeContents(value, ~0u, contents, length))
         return false;
     for (unsigned i = 0; i < length; ++i)
-        value.setValue(position_[i] != 0);
-    position_ += length;
+        value.setValue(contents[i] != 0);
     return true;
 }
 
-bool BERDecoder::decodeInteger(unsigned length, bool unsignedRange, int& out)
+bool BERDecoder::decodeInteger(AbstractData& value, bool unsignedRange, int& out)
 {
-    if (length == 0)
+    char const* p = nullptr;
+    unsigned length = 0;
+    if (!decodeContents(value, 5, p, length) || length == 0)
         return false;
-    char const* p = position_;
     // A type of unsigned numbers takes 2^31 and above as 0x00 and four octets.
     if (length == 5 && unsignedRange && octet(p) == 0 && (octet(p + 1) & 0x80) != 0)
         ++p, --length;
@@ -154,15 +157,13 @@ bool BERDecoder::decodeInteger(unsigned length, bool unsignedRange, int& out)
     for (unsigned i = 0; i < length; ++i)
         v = v << 8 | octet(p + i);
     out = static_cast<int>(v);
-    position_ = p + length;
     return true;
 }
 
 bool BERDecoder::do_visit(INTEGER& value)
 {
-    unsigned length = 0;
     int v = 0;
-    if (!decodeHeader(value, length) || !decodeInteger(length, holdsUnsignedNumbers(value), v))
+    if (!decodeInteger(value, holdsUnsignedNumbers(value), v))
         return false;
     value.setValue(v);
     return true;
@@ -172,9 +173,8 @@ bool BERDecoder::do_visit(INTEGER& value)
 // declared number comes back as itself.
 bool BERDecoder::do_visit(ENUMERATED& value)
 {
-    unsigned length = 0;
     int v = 0;
-    if (!decodeHeader(value, length) || !decodeInteger(length, false, v))
+    if (!decodeInteger(value, false, v))
         return false;
     value.setValue(v);
     return true;
@@ -182,77 +182,71 @@ bool BERDecoder::do_visit(ENUMERATED& value)
 
 bool BERDecoder::do_visit(OBJECT_IDENTIFIER& value)
 {
+    char const* contents = nullptr;
     unsigned length = 0;
-    if (!decodeHeader(value, length) || !value.decodeCommon(position_, length))
-        return false;
-    position_ += length;
-    return true;
+    return decodeContents(value, ~0u, contents, length) && value.decodeCommon(contents, length);
 }
 
 bool BERDecoder::do_visit(OCTET_STRING& value)
 {
+    char const* contents = nullptr;
     unsigned length = 0;
-    if (!decodeHeader(value, length) || aboveLimit(length, MaximumStringSize))
+    if (!decodeContents(value, MaximumStringSize, contents, length))
         return false;
-    value.assign(position_, position_ + length);
-    position_ += length;
+    value.assign(contents, contents + length);
     return true;
 }
 
 bool BERDecoder::do_visit(BIT_STRING& value)
 {
+    char const* contents = nullptr;
     unsigned length = 0;
-    if (!decodeHeader(value, length) || length == 0)
+    if (!decodeContents(value, MaximumStringSize / 8 + 1, contents, length) || length == 0)
         return false;
-    unsigned const unused = octet(position_);
+    unsigned const unused = octet(contents);
     unsigned const octets = length - 1;
     // An empty string has no last octet to leave bits unused in.
     if (unused > 7 || (octets == 0 && unused != 0))
         return false;
-    unsigned long long const bits = 8ULL * octets - unused;
-    if (bits > static_cast<unsigned long long>(MaximumStringSize))
-        return false;
-    std::vector<char> data(position_ + 1, position_ + length);
+    std::vector<char> data(contents + 1, contents + length);
     if (unused != 0)
         data.back() = static_cast<char>(static_cast<unsigned char>(data.back()) & (0xFFu << unused));
-    value.resize(static_cast<unsigned>(bits));
+    value.resize(8 * octets - unused);
     value.bytes().swap(data);
-    position_ += length;
     return true;
 }
 
 bool BERDecoder::do_visit(AbstractString& value)
 {
+    char const* contents = nullptr;
     unsigned length = 0;
-    if (!decodeHeader(value, length) || aboveLimit(length, MaximumStringSize))
+    if (!decodeContents(value, MaximumStringSize, contents, length))
         return false;
-    value.assign(position_, length);
-    position_ += length;
+    value.assign(contents, length);
     return true;
 }
 
 bool BERDecoder::do_visit(BMPString& value)
 {
+    char const* contents = nullptr;
     unsigned length = 0;
     // Two octets per character: an odd count is no BMPString.
-    if (!decodeHeader(value, length) || length % 2 != 0 || aboveLimit(length / 2, MaximumStringSize))
+    if (!decodeContents(value, 2 * MaximumStringSize, contents, length) || length % 2 != 0)
         return false;
     std::wstring text(length / 2, L'\0');
     for (unsigned i = 0; i < length / 2; ++i)
-        text[i] = static_cast<wchar_t>(octet(position_ + 2 * i) << 8 | octet(position_ + 2 * i + 1));
+        text[i] = static_cast<wchar_t>(octet(contents + 2 * i) << 8 | octet(contents + 2 * i + 1));
     value.assign(text);
-    position_ += length;
     return true;
 }
 
 bool BERDecoder::do_visit(GeneralizedTime& value)
 {
+    char const* contents = nullptr;
     unsigned length = 0;
-    if (!decodeHeader(value, length) || aboveLimit(length, MaximumStringSize))
+    if (!decodeContents(value, MaximumStringSize, contents, length))
         return false;
-    std::string const text(position_, length);
-    value.set(text.c_str());
-    position_ += length;
+    value.set(std::string(contents, length).c_str());
     return true;
 }
 

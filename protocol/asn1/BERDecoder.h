@@ -37,8 +37,6 @@ public:
     // octets in `end`.
     bool decodeChoicePreamle(CHOICE& value, char const*& end);
 
-    char const* position() const { return position_; }
-
 protected:
     bool do_visit(Null& value) override;
     bool do_visit(BOOLEAN& value) override;
@@ -75,7 +73,10 @@ private:
 
     bool decodeComponent(AbstractData& component);
     VisitSeqResult decodeField(SEQUENCE& value, unsigned index, int optionNumber);
-    bool decodeInteger(unsigned length, bool unsignedRange, int& out);
+    // Reads the header of a primitive value with the tag check and passes
+    // its contents, at most `limit` octets; the position moves past them.
+    bool decodeContents(AbstractData& value, unsigned limit, char const*& contents, unsigned& length);
+    bool decodeInteger(AbstractData& value, bool unsignedRange, int& out);
     unsigned left() const { return static_cast<unsigned>(end_ - position_); }
 
     CoderEnv* env_;
