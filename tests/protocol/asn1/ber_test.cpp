@@ -104,6 +104,14 @@ int const looseIds[] = {0, -1};
 SEQUENCE::InfoType const Loose = {
     {&createAs<SEQUENCE>, 16}, false, looseFields, looseIds, 2, 0, 1, nullptr, SEQUENCE::defaultTag, nullptr};
 
+// Plain ::= SEQUENCE { a INTEGER, b Leaf, c SEQUENCE OF INTEGER }, tagged
+// UNIVERSAL 2, untagged and UNIVERSAL 16 by its table
+AbstractData::InfoType const* const plainFields[] = {&INTEGER::theInfo, &Leaf, &IntList};
+int const plainIds[] = {-1, -1, -1};
+unsigned const plainTags[] = {2, 0, 16};
+SEQUENCE::InfoType const Plain = {
+    {&createAs<SEQUENCE>, 16}, false, plainFields, plainIds, 3, 0, 0, nullptr, plainTags, nullptr};
+
 TypeConstrainedOpenData::InfoType const OpenSmall = {{&createAs<TypeConstrainedOpenData>, 0}, &Int<FixedConstraint, 0, 7>};
 // Carrier ::= SEQUENCE { open OpenSmall, raw OpenType }
 AbstractData::InfoType const* const carrierFields[] = {&OpenSmall, &OpenData::theInfo};
@@ -288,6 +296,8 @@ TEST(BERVectors, FieldsAndAlternativesUnderTheirAutomaticTags)
         {"a CHOICE by its tag table", Listed, setChoice(1, setInt(-1)), "4A 01 FF"},
         {"an untagged CHOICE field", Loose, setFields({setChoice(1, setBool(false)), setInt(4)}), "30 06 81 01 00 02 01 04"},
         {"an untagged CHOICE field left out", Loose, setFields({nullptr, setInt(4)}), "30 03 02 01 04"},
+        {"fields under a tag table", Plain, setFields({setInt(5), setChoice(1, setBool(true)), setList({setInt(1)})}),
+         "30 0B 02 01 05 81 01 FF 30 03 02 01 01"},
         // An open type holds the complete encoding of its value, primitive
         // when the value is; its undecoded octets are constructed.
         {"open types", Carrier, setFields({setContained(setInt(6)), setOpenBuffer({1, 2})}),
@@ -377,6 +387,9 @@ TEST(BERDecoding, RefusesMalformedInputWithoutReadingPastIt)
         {"an alternative of no tag", Leaf, unhex("85 01 00")},
         {"an alternative of another class", Leaf, unhex("01 01 FF")},
         {"an unknown alternative", Alt, unhex("87 01 00")},
+        // The skipped tag check of a field is used up by the field's own
+        // header even when its tag matches: the first element is checked.
+        {"a BOOLEAN in a SEQUENCE OF INTEGER", Plain, unhex("30 0B 02 01 05 81 01 FF 30 03 01 01 FF")},
         {"more elements than the limit", IntList, tooManyElements},
         {"an open type past the end", Carrier, unhex("30 09 80 03 02 01 06 A1 04 01 02")},
     };
