@@ -5,6 +5,7 @@
 #include "runtime/link/ConnectorNet.h"
 #include "runtime/loop/Multiplexer.h"
 #include "runtime/loop/Timer.h"
+#include "tests/support/StreamCapture.h"
 #include "tools/EchoReceiver.h"
 
 #include <benchmark/benchmark.h>
@@ -41,10 +42,9 @@ struct Deadline {
 
 void BM_MessageRoundTripOverLoopbackTcp(benchmark::State& state)
 {
-    std::ostringstream quiet;
-    std::streambuf* out = std::cout.rdbuf(quiet.rdbuf());
-    std::streambuf* err = std::cerr.rdbuf(quiet.rdbuf());
-    std::streambuf* log = std::clog.rdbuf(quiet.rdbuf());
+    StreamCapture out(std::cout);
+    StreamCapture err(std::cerr);
+    StreamCapture log(std::clog);
     {
         Control::AcceptorNetCheckConnection server(0);
         EchoReceiver echo(server);
@@ -70,15 +70,14 @@ void BM_MessageRoundTripOverLoopbackTcp(benchmark::State& state)
             link.Send(payload.data(), static_cast<int>(payload.size()));
             while (client.received < expected && client.connected)
                 multiplexer.run(false, true);
-            quiet.str("");
+            out.clear();
+            err.clear();
+            log.clear();
         }
         state.SetItemsProcessed(state.iterations());
         link.Deactivate();
         server.Deactivate();
     }
-    std::cout.rdbuf(out);
-    std::cerr.rdbuf(err);
-    std::clog.rdbuf(log);
 }
 BENCHMARK(BM_MessageRoundTripOverLoopbackTcp)->Arg(16)->Arg(1400)->Arg(16000)->UseRealTime();
 

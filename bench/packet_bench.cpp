@@ -4,6 +4,7 @@
 #include "runtime/packet/ProtocolsList.h"
 #include "runtime/packet/StrmProtocol.h"
 #include "runtime/packet/TpktProtocol.h"
+#include "tests/support/StreamCapture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -85,8 +86,7 @@ void BM_TpktFramesThroughSocketPair(benchmark::State& state)
     std::vector<unsigned char> payload(static_cast<std::size_t>(state.range(0)), 0x5A);
     int const batch = static_cast<int>(state.range(1));
     // The loop says goodbye on the log stream after every batch.
-    std::ostringstream quiet;
-    std::streambuf* log = std::clog.rdbuf(quiet.rdbuf());
+    StreamCapture quiet(std::clog);
     for (auto _ : state) {
         receiver.expected = receiver.received + batch;
         for (int i = 0; i < batch; ++i) {
@@ -96,9 +96,8 @@ void BM_TpktFramesThroughSocketPair(benchmark::State& state)
             sending_tpkt->message(p);
         }
         multiplexer.run(false, true);
-        quiet.str("");
+        quiet.clear();
     }
-    std::clog.rdbuf(log);
     state.SetItemsProcessed(state.iterations() * batch);
     state.SetBytesProcessed(state.iterations() * batch * static_cast<long>(payload.size() + 4));
 }

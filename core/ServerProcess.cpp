@@ -2,6 +2,7 @@
 
 #include "core/StatusDump.h"
 #include "hardware/BusCtl.h"
+#include "hardware/E1Ctl.h"
 #include "hardware/HwMux.h"
 #include "hardware/HwTests.h"
 #include "hardware/SpiCtrl.h"
@@ -75,6 +76,7 @@ void ServerProcess::bindServices()
     if (options_.disableClock)
         BusCtl::instance().DisableControl();
     ctrlServer.Bind(&BusCtl::instance());
+    ctrlServer.Bind(&E1Ctl::instance());
     ctrlServer.Bind(&spiCtrl::instance());
 }
 

@@ -1,6 +1,6 @@
 #include "fuzz/per_fuzz_check.h"
 
-#include "fuzz/hex_text.h"
+#include "tests/support/HexText.h"
 #include "fuzz/per_fuzz_types.h"
 #include "protocol/asn1/BERCoder.h"
 #include "protocol/asn1/PERCoder.h"
@@ -31,16 +31,16 @@ Outcome checkRoundTrip(ASN1::Coder const& coder, ASN1::AbstractData::InfoType co
 
     std::unique_ptr<ASN1::AbstractData> again(type->create(type));
     if (!coder.decode(encoding.data(), encoding.data() + encoding.size(), nullptr, *again)) {
-        report = "re-encoding does not decode: " + hexText(encoding);
+        report = "re-encoding does not decode: " + hexText(encoding, "");
         return Outcome::Mismatch;
     }
     if (decoded->compare(*again) != 0) {
-        report = "decoded again to another value: " + hexText(encoding);
+        report = "decoded again to another value: " + hexText(encoding, "");
         return Outcome::Mismatch;
     }
     std::vector<char> second;
     if (!coder.encode(*again, second) || second != encoding) {
-        report = "second encoding differs: " + hexText(encoding) + " then " + hexText(second);
+        report = "second encoding differs: " + hexText(encoding, "") + " then " + hexText(second, "");
         return Outcome::Mismatch;
     }
     return Outcome::RoundTripped;

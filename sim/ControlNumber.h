@@ -2,6 +2,7 @@
 // A number word of a control line: decimal, 0x hexadecimal or 0 octal; a
 // negative one wraps into the unsigned range (-1 is all ones).
 #include <string>
+#include <vector>
 
 namespace Sim {
 
@@ -15,6 +16,19 @@ inline bool controlNumber(std::string const& text, unsigned long& value)
     } catch (...) {
         return false;
     }
+}
+
+// The words from index `from` on, each a number; false when any is not.
+inline bool controlNumbers(std::vector<std::string> const& words, std::size_t from, std::vector<unsigned long>& values)
+{
+    values.clear();
+    for (std::size_t i = from; i < words.size(); ++i) {
+        unsigned long value = 0;
+        if (!controlNumber(words[i], value))
+            return false;
+        values.push_back(value);
+    }
+    return true;
 }
 
 } // namespace Sim

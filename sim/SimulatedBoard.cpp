@@ -1,7 +1,9 @@
 #include "sim/SimulatedBoard.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ostream>
 #include <poll.h>
@@ -173,7 +175,7 @@ void SimulatedBoard::collect_closed()
             gone = ::poll(&pfd, 1, 0) == 1 && (pfd.revents & (POLLHUP | POLLERR));
         } else {
             // A broken open is gone once no descriptor names its socket.
-            gone = socketOf(descriptor.front) != descriptor.socket;
+            gone = liveFront(descriptor) < 0;
         }
         if (gone) {
             forget(descriptor);
@@ -204,9 +206,29 @@ SimulatedBoard::Descriptor* SimulatedBoard::find(int fd)
     return nullptr;
 }
 
+int SimulatedBoard::liveFront(Descriptor& descriptor)
+{
+    if (socketOf(descriptor.front) == descriptor.socket)
+        return descriptor.front;
+    // The front end closed the number open() gave it and kept a duplicate
+    // (an Event does): look for a descriptor that still names the socket.
+    descriptor.front = -1;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (dirent* entry = ::readdir(dir)) {
+            int fd = std::atoi(entry->d_name);
+            if (entry->d_name[0] != '.' && fd != ::dirfd(dir) && socketOf(fd) == descriptor.socket) {
+                descriptor.front = fd;
+                break;
+            }
+        }
+        ::closedir(dir);
+    }
+    return descriptor.front;
+}
+
 void SimulatedBoard::sync(Descriptor& descriptor)
 {
-    if (descriptor.peer < 0 || !descriptor.model)
+    if (descriptor.peer < 0 || !descriptor.model || liveFront(descriptor) < 0)
         return;
     bool readable = descriptor.model->readable(descriptor.open);
     if (readable && !descriptor.token) {
@@ -279,6 +301,7 @@ int SimulatedBoard::request(int fd, unsigned long code, void* record, std::size_
     Descriptor* descriptor = find(fd);
     if (!descriptor)
         return fail(-EBADF);
+    descriptor->front = fd;
     RequestNote note;
     int result = injected(descriptor->open.path);
     if (result == 0)
@@ -294,6 +317,7 @@ int SimulatedBoard::request_value(int fd, unsigned long code, unsigned long valu
     Descriptor* descriptor = find(fd);
     if (!descriptor)
         return fail(-EBADF);
+    descriptor->front = fd;
     RequestNote note;
     int result = injected(descriptor->open.path);
     if (result == 0)
@@ -311,6 +335,7 @@ int SimulatedBoard::request_none(int fd, unsigned long code)
     Descriptor* descriptor = find(fd);
     if (!descriptor)
         return fail(-EBADF);
+    descriptor->front = fd;
     RequestNote note;
     int result = injected(descriptor->open.path);
     if (result == 0)
@@ -326,6 +351,7 @@ ssize_t SimulatedBoard::read(int fd, void* buffer, std::size_t size)
     Descriptor* descriptor = find(fd);
     if (!descriptor)
         return fail(-EBADF);
+    descriptor->front = fd;
     if (descriptor->peer < 0)
         return fail(-EIO);
     ssize_t result = descriptor->model->read(descriptor->open, buffer, size);
@@ -338,6 +364,7 @@ ssize_t SimulatedBoard::write(int fd, void const* buffer, std::size_t size)
     Descriptor* descriptor = find(fd);
     if (!descriptor)
         return fail(-EBADF);
+    descriptor->front = fd;
     if (descriptor->peer < 0)
         return fail(-EIO);
     ssize_t result = descriptor->model->write(descriptor->open, buffer, size);

@@ -87,6 +87,8 @@ private:
     Descriptor* find(int fd);
     void forget(Descriptor& descriptor);
     void sync(Descriptor& descriptor);
+    // A descriptor of the front end's socket that is still open, or -1.
+    int liveFront(Descriptor& descriptor);
     // The injected failure for a request on path, as a negated errno, or 0.
     int injected(std::string const& path);
     int finish(std::string const& path, RequestNote const& note, int result);

@@ -9,7 +9,7 @@
 // with a one-line reason on standard error and nothing on standard output.
 #include "protocol/asn1/ASN1.h"
 #include "protocol/schemas/TypeTable.h"
-#include "runtime/text/ExtBufInHex.h"
+#include "tests/support/HexText.h"
 
 #include <cctype>
 #include <iostream>
@@ -25,55 +25,6 @@ int fail(std::string const& reason)
 {
     std::cerr << "asn1tool: " << reason << "\n";
     return 1;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// The octets written in text as hexadecimal digit pairs, white space ignored
-// anywhere; false when a character is not a digit or a digit is left over.
-bool parseHex(std::string const& text, std::vector<char>& octets, std::string& reason)
-{
-    int high = -1;
-    for (std::string::size_type i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (std::isspace(c))
-            continue;
-        int digit = hexDigit(static_cast<char>(c));
-        if (digit < 0) {
-            reason = "the input is not hexadecimal (character " + std::to_string(i + 1) + ")";
-            return false;
-        }
-        if (high < 0) {
-            high = digit;
-        } else {
-            octets.push_back(static_cast<char>(high << 4 | digit));
-            high = -1;
-        }
-    }
-    if (high >= 0) {
-        reason = "the input ends in the middle of an octet";
-        return false;
-    }
-    return true;
-}
-
-std::string hexText(std::vector<char> const& octets)
-{
-    std::ostringstream text;
-    text << ext::OutBufInHex(octets.data(), octets.size());
-    std::string line = text.str();
-    if (!line.empty())
-        line.pop_back(); // the blank after the last octet
-    return line;
 }
 
 } // namespace

@@ -20,7 +20,8 @@
 // server closed it before the input ended; 2 for a usage mistake.
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
-#include "tools/TpktClient.h"
+#include "tests/support/OneLine.h"
+#include "tests/support/TpktClient.h"
 
 #include <cerrno>
 #include <chrono>
@@ -48,26 +49,6 @@ std::string now()
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03ld", local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<long>(tv.tv_usec / 1000));
-    return text;
-}
-
-// The printer's layout folded onto one line.
-std::string oneLine(ASN1::AbstractData const& value)
-{
-    std::ostringstream out;
-    out << value;
-    std::string text;
-    bool blank = false;
-    for (char c : out.str()) {
-        if (c == '\n' || c == ' ' || c == '\t') {
-            blank = true;
-            continue;
-        }
-        if (blank && !text.empty())
-            text += ' ';
-        blank = false;
-        text += c;
-    }
     return text;
 }
 
@@ -143,23 +124,12 @@ bool parseLine(std::string line, ZUZU::Message& message)
     return true;
 }
 
-std::string hex(std::vector<char> const& bytes)
-{
-    std::string text;
-    char pair[4];
-    for (char c : bytes) {
-        std::snprintf(pair, sizeof pair, " %02X", static_cast<unsigned char>(c));
-        text += pair;
-    }
-    return text;
-}
-
 // Prints one received message; a response settles one answer due.
 void show(std::vector<char> const& payload, ASN1::CoderEnv& env, int& answersDue)
 {
     ZUZU::Message message;
     if (!ASN1::decode(payload.data(), payload.data() + payload.size(), &env, message, true)) {
-        std::cout << now() << " < undecodable:" << hex(payload) << std::endl;
+        std::cout << now() << " < undecodable: " << hexText(payload) << std::endl;
         return;
     }
     if (message.get_pdu().getSelection() == ZUZU::PDU::response)
@@ -234,10 +204,10 @@ int main(int argc, char** argv)
         if (fds[0].revents) {
             std::vector<char> payload;
             TpktClient::Result result;
-            while ((result = link.receive(payload, 0)) == TpktClient::frame)
+            while ((result = link.receiveFrame(payload, 0)) == TpktClient::frame)
                 show(payload, env, answersDue);
             if (result == TpktClient::malformed) {
-                std::cout << now() << " < not a TPKT frame:" << hex(link.unread()) << std::endl;
+                std::cout << now() << " < not a TPKT frame: " << hexText(link.unread()) << std::endl;
                 return 1;
             }
             if (result == TpktClient::closed) {
@@ -285,7 +255,7 @@ int main(int argc, char** argv)
                     continue;
                 }
                 std::cout << now() << " > " << oneLine(message) << std::endl;
-                if (!link.send(bytes)) {
+                if (!link.sendFrame(bytes)) {
                     std::cout << now() << " connection closed by the server" << std::endl;
                     return 1;
                 }

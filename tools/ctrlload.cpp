@@ -12,7 +12,7 @@
 //     SERVER_ROOT=$(mktemp -d) build/normal/core/server --port 20100 &
 //     build/normal/tools/tpkt_echo --port 20101 &
 #include "protocol/schemas/ZUZU.h"
-#include "tools/TpktClient.h"
+#include "tests/support/TpktClient.h"
 
 #include <algorithm>
 #include <chrono>
@@ -39,7 +39,7 @@ struct Result {
 int receiveSeq(TpktClient& link, int timeoutMs = 5000)
 {
     std::vector<char> payload;
-    if (link.receive(payload, timeoutMs) != TpktClient::frame)
+    if (link.receiveFrame(payload, timeoutMs) != TpktClient::frame)
         return -1;
     ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
     ZUZU::Message message;
@@ -55,7 +55,7 @@ int receiveSeq(TpktClient& link, int timeoutMs = 5000)
 bool connectServed(TpktClient& link, unsigned short port, std::vector<char> const& probe, int probeSeq)
 {
     for (int attempt = 0; attempt < 50; ++attempt) {
-        if (link.connect("127.0.0.1", port) && link.write(probe) && receiveSeq(link, 500) == probeSeq)
+        if (link.connect("127.0.0.1", port) && link.send(probe) && receiveSeq(link, 500) == probeSeq)
             return true;
         link.close();
         ::usleep(100000);
@@ -73,7 +73,7 @@ std::vector<char> pingFrame(int seq)
     ASN1::CoderEnv env(ASN1::CoderEnv::per_Aligned);
     std::vector<char> payload;
     ASN1::encode(message, &env, std::back_inserter(payload));
-    return TpktClient::framed(payload);
+    return tpkt_frame(payload);
 }
 
 double percentile(std::vector<double> const& sorted, double p)
@@ -102,7 +102,7 @@ Result run(unsigned short port, int count, int window)
     for (int answered = 0; answered < count; ++answered) {
         while (next < count && next - answered < window) {
             sent[static_cast<std::size_t>(next)] = Clock::now();
-            if (!link.write(frames[static_cast<std::size_t>(next)]))
+            if (!link.send(frames[static_cast<std::size_t>(next)]))
                 return result;
             ++next;
         }

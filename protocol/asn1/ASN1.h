@@ -9,6 +9,7 @@
 #include "protocol/asn1/CharacterString.h"
 #include "protocol/asn1/Choice.h"
 #include "protocol/asn1/CoderEnv.h"
+#include "protocol/asn1/ConstraintChecks.h"
 #include "protocol/asn1/ConstrainedInteger.h"
 #include "protocol/asn1/Enumerated.h"
 #include "protocol/asn1/Limits.h"

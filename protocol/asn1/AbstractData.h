@@ -48,6 +48,12 @@ public:
     bool accept(Visitor& visitor) { return do_accept(visitor); }
     bool accept(ConstVisitor& visitor) const { return do_accept(visitor); }
 
+    // Whether the value meets its type's constraints: isValid lets through
+    // what the extension markers allow, isStrictlyValid only the root (see
+    // ConstraintChecks.h).
+    bool isValid() const;
+    bool isStrictlyValid() const;
+
     // Value notation: printing (goodbit unless the stream failed) and reading.
     std::ios_base::iostate print_on(std::ostream& os) const;
     std::string asValueNotation() const;

@@ -26,6 +26,13 @@ public:
     BMPString& operator=(std::wstring const& text);
     BMPString& operator=(wchar_t const* text);
 
+    bool isValid() const;
+    bool isStrictlyValid() const;
+    // Whether the character lies in the type's permitted range.
+    bool legalCharacter(wchar_t c) const;
+    // The index of the first character outside the range, or the length.
+    size_type first_illegal_at() const;
+
 private:
     int do_compare(AbstractData const& other) const override;
     AbstractData* do_clone() const override;

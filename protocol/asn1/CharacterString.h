@@ -32,6 +32,13 @@ public:
     AbstractString& operator=(std::string const& text);
     AbstractString& operator=(char const* text);
 
+    bool isValid() const;
+    bool isStrictlyValid() const;
+    // Whether the type's alphabet holds the character.
+    bool legalCharacter(char c) const;
+    // The index of the first character outside the alphabet, or the length.
+    size_type first_illegal_at() const;
+
 private:
     int do_compare(AbstractData const& other) const override;
     AbstractData* do_clone() const override;

@@ -54,6 +54,9 @@ public:
 
     void swap(CHOICE& other);
 
+    bool isValid() const;
+    bool isStrictlyValid() const;
+
 private:
     bool setID(unsigned tagNumber, unsigned tagClass, int depth);
 

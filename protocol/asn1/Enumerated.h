@@ -28,6 +28,8 @@ public:
     void setValue(int value) { value_ = value; }
     int getMaximum() const { return info()->maxEnumValue; }
     bool extendable() const { return info()->extendable; }
+    // A number from 0 to the largest item number.
+    bool isStrictlyValid() const;
 
     // The identifier of the item numbered as the value; empty when no item
     // has that number.

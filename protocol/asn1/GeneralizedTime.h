@@ -43,6 +43,10 @@ public:
     // Sets the date and time fields from t in UTC; the rest stays.
     void set_time_t(std::time_t t);
 
+    // A real date and time of day (hour 24 allowed) and an offset of at
+    // most twelve hours.
+    bool isStrictlyValid() const;
+
 private:
     int do_compare(AbstractData const& other) const override;
     AbstractData* do_clone() const override;

@@ -20,6 +20,8 @@ public:
     int getValue() const { return value_; }
     void setValue(int value) { value_ = value; }
     INTEGER& operator=(int value) { value_ = value; return *this; }
+    // Within the root range of the type.
+    bool isStrictValid() const;
 
 private:
     int do_compare(AbstractData const& other) const override;

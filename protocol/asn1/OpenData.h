@@ -32,6 +32,9 @@ public:
 
     void swap(OpenData& other);
 
+    bool isValid() const;
+    bool isStrictlyValid() const;
+
 private:
     int do_compare(AbstractData const& other) const override;
     AbstractData* do_clone() const override;

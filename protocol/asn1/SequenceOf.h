@@ -45,6 +45,9 @@ public:
 
     void swap(SEQUENCE_OF_Base& other);
 
+    bool isValid() const;
+    bool isStrictlyValid() const;
+
 protected:
     Container& container() { return elements_; }
 

@@ -29,7 +29,7 @@ protected:
     // Sends one frame and returns the payload of the answer.
     std::string ask(std::string const& payload)
     {
-        if (!controller_.send(bytes(payload)))
+        if (!controller_.send(bytes_of<char>(payload)))
             return "send failed";
         return controller_.receive();
     }
@@ -78,10 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ControlLink, GarbageFramesAreDroppedAndTheNextPingIsAnswered)
 {
-    ASSERT_TRUE(controller_.send(bytes("FF")));
-    ASSERT_TRUE(controller_.send(bytes("C0 01")));
-    ASSERT_TRUE(controller_.write(bytes("55 03 01")));  // no frame start, then a bad reserved byte
-    ASSERT_TRUE(controller_.send(bytes("80 01 07 18")));
+    ASSERT_TRUE(controller_.send(bytes_of<char>("FF")));
+    ASSERT_TRUE(controller_.send(bytes_of<char>("C0 01")));
+    ASSERT_TRUE(controller_.write(bytes_of<char>("55 03 01")));  // no frame start, then a bad reserved byte
+    ASSERT_TRUE(controller_.send(bytes_of<char>("80 01 07 18")));
     EXPECT_EQ("80 01 07 40", controller_.receive());
     EXPECT_TRUE(server_->errShows("receive fail: decode error!\n msg: FF \n"));
     EXPECT_TRUE(server_->errShows("receive fail: decode error!\n msg: C0 01 \n"));
@@ -89,8 +89,8 @@ TEST_F(ControlLink, GarbageFramesAreDroppedAndTheNextPingIsAnswered)
 
 TEST_F(ControlLink, TwoFramesInOneWriteGetTwoAnswersInOrder)
 {
-    Bytes both = TpktClient::framed(bytes("80 01 01 18"));
-    Bytes second = TpktClient::framed(bytes("80 01 02 18"));
+    Bytes both = tpkt_frame(bytes_of<char>("80 01 01 18"));
+    Bytes second = tpkt_frame(bytes_of<char>("80 01 02 18"));
     both.insert(both.end(), second.begin(), second.end());
     ASSERT_TRUE(controller_.write(both));
     EXPECT_EQ("80 01 01 40", controller_.receive());
@@ -99,7 +99,7 @@ TEST_F(ControlLink, TwoFramesInOneWriteGetTwoAnswersInOrder)
 
 TEST_F(ControlLink, FrameWrittenAByteAtATimeIsAnsweredOnce)
 {
-    for (char b : TpktClient::framed(bytes("C0 01 07 00 05 18"))) {
+    for (char b : tpkt_frame(bytes_of<char>("C0 01 07 00 05 18"))) {
         ASSERT_TRUE(controller_.write(Bytes{b}));
         std::this_thread::sleep_for(milliseconds(5));
     }

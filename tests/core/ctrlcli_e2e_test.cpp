@@ -14,7 +14,7 @@ TEST(Ctrlcli, SendsEachLineAndPrintsEveryAnswerWithItsTime)
     unsigned short port = server.startOnFreePort();
     ASSERT_TRUE(server.errShows("Starting server "));
 
-    ServerUnderTest cli;
+    ChildProgram cli;
     cli.root().write("/stdin.txt", "ping\n"
                                    "# a comment\n"
                                    "slot 5 ping\n"
@@ -22,7 +22,7 @@ TEST(Ctrlcli, SendsEachLineAndPrintsEveryAnswerWithItsTime)
                                    "{ seq 9, pdu command : ping : NULL }\n"
                                    "connect : 6\n"
                                    "no such command\n");
-    cli.startProgram("tools/ctrlcli", {"--port", std::to_string(port)});
+    cli.start("tools/ctrlcli", {"--port", std::to_string(port)});
     // The line that could not be sent shows in the exit status; the lines
     // after it are still sent.
     EXPECT_EQ(1, exitCode(cli.waitExit()));
@@ -74,9 +74,9 @@ TEST(Ctrlcli, ExitStatusTellsWhetherEveryLineWasSent)
         ServerUnderTest server;
         unsigned short port = server.startOnFreePort();
         ASSERT_TRUE(server.errShows("Starting server "));
-        ServerUnderTest cli;
+        ChildProgram cli;
         cli.root().write("/stdin.txt", c.input);
-        cli.startProgram("tools/ctrlcli", {"--port", std::to_string(port)});
+        cli.start("tools/ctrlcli", {"--port", std::to_string(port)});
         EXPECT_EQ(c.status, exitCode(cli.waitExit())) << c.what;
         ASSERT_TRUE(server.signal(SIGTERM));
         EXPECT_EQ(0, exitCode(server.waitExit()));

@@ -30,4 +30,6 @@ endif()
 
 # The end-to-end tests of server-sim script its board through the control
 # socket with the simulator's client.
-set(SERVER_TEST_EXTRA_server_sim_e2e_test sim)
+foreach(t server_sim_e2e_test e1_sim_e2e_test)
+  set(SERVER_TEST_EXTRA_${t} sim)
+endforeach()

@@ -4,6 +4,8 @@
 #include "hardware/HwMux.h"
 #include "hardware/HwTests.h"
 #include "tests/hardware/HalFixture.h"
+#include "support/BusPattern.h"
+#include "support/HexText.h"
 
 #include <cstdlib>
 
@@ -29,22 +31,6 @@ protected:
     }
 
     // The first n bytes of the pattern the controller derives from seed.
-    static std::vector<unsigned> pattern(int seed, unsigned n)
-    {
-        ::srandom(static_cast<unsigned>(seed));
-        std::vector<unsigned> bytes;
-        for (unsigned k = 0; k < n; ++k)
-            bytes.push_back(static_cast<unsigned>(::random()) & 0xFF);
-        return bytes;
-    }
-
-    static std::string hex(unsigned byte)
-    {
-        char text[3];
-        std::snprintf(text, sizeof text, "%02X", byte);
-        return text;
-    }
-
     std::unique_ptr<HwMux> mux_;
 };
 
@@ -71,13 +57,13 @@ int const seed = 4711;
 TEST_F(BusTest, WriteDrivesThePatternAcrossTheBusBoundaryAndReadsItBack)
 {
     EXPECT_EQ(success, test("write", bus, seed, start, length));
-    std::vector<unsigned> bytes = pattern(seed, length);
+    std::vector<unsigned> bytes = busTestPattern(static_cast<unsigned>(seed), length);
     Strings requests = board_.requests();
     ASSERT_EQ(2 * length, requests.size());
     for (unsigned k = 0; k < length; ++k) {
         std::string const ch = std::to_string(firstChannel + static_cast<int>(k));
-        EXPECT_EQ("constant output=" + ch + " byte=0x" + hex(bytes[k]) + " -> 0", requests[k]);
-        EXPECT_EQ("read channel=" + ch + " byte=0x" + hex(bytes[k]) + " -> 0", requests[length + k]);
+        EXPECT_EQ("constant output=" + ch + " byte=0x" + hexOctet(bytes[k]) + " -> 0", requests[k]);
+        EXPECT_EQ("read channel=" + ch + " byte=0x" + hexOctet(bytes[k]) + " -> 0", requests[length + k]);
     }
     EXPECT_EQ(Sim::HalDevice::Output::constant, hal_.output(8583));
     EXPECT_EQ("", errors_.text());
@@ -91,7 +77,7 @@ TEST_F(BusTest, WriteDrivesThePatternAcrossTheBusBoundaryAndReadsItBack)
 
 TEST_F(BusTest, ReadFindsThePatternAnotherBoardDrives)
 {
-    std::vector<unsigned> bytes = pattern(seed, length);
+    std::vector<unsigned> bytes = busTestPattern(static_cast<unsigned>(seed), length);
     for (unsigned k = 0; k < length; ++k)
         hal_.drive(static_cast<std::uint32_t>(firstChannel) + k, static_cast<std::uint8_t>(bytes[k]));
     EXPECT_EQ(success, test("read", bus, seed, start, length));
@@ -101,22 +87,22 @@ TEST_F(BusTest, ReadFindsThePatternAnotherBoardDrives)
 
 TEST_F(BusTest, AStuckByteIsABusErrorReportedByTimeslot)
 {
-    std::vector<unsigned> bytes = pattern(seed, length);
+    std::vector<unsigned> bytes = busTestPattern(static_cast<unsigned>(seed), length);
     unsigned const stuckAt = 12; // channel 8580, timeslot 4 of bus 3
     unsigned const stuckByte = bytes[stuckAt] ^ 0x5A;
     hal_.stick(8580, static_cast<std::uint8_t>(stuckByte));
 
     EXPECT_EQ(busError, test("write", bus, seed, start, length));
-    EXPECT_EQ(Strings{"bus 2: write failed on channel 4 write " + hex(bytes[stuckAt]) + " written " +
-                      hex(stuckByte) + " "},
+    EXPECT_EQ(Strings{"bus 2: write failed on channel 4 write " + hexOctet(bytes[stuckAt]) + " written " +
+                      hexOctet(stuckByte) + " "},
               linesOf(errors_.text()));
     // The comparison stops at the first difference.
     EXPECT_EQ(stuckAt + 1, board_.requests("read").size());
 
     errors_.clear();
     EXPECT_EQ(busError, test("read", bus, seed, start, length));
-    EXPECT_EQ(Strings{"bus 2: test failed on channel 4 expected " + hex(bytes[stuckAt]) + " read " +
-                      hex(stuckByte) + " "},
+    EXPECT_EQ(Strings{"bus 2: test failed on channel 4 expected " + hexOctet(bytes[stuckAt]) + " read " +
+                      hexOctet(stuckByte) + " "},
               linesOf(errors_.text()));
 }
 
@@ -153,11 +139,11 @@ TEST_F(ClosedBusTest, WithoutTheCrossConnectEveryChannelReads0xFF)
     // A seed whose pattern starts with 0xFF passes the first channel; the
     // write test then fails on the first byte that is not 0xFF.
     int ffSeed = 0;
-    while (pattern(ffSeed, 1)[0] != 0xFF)
+    while (busTestPattern(static_cast<unsigned>(ffSeed), 1)[0] != 0xFF)
         ++ffSeed;
-    std::vector<unsigned> bytes = pattern(ffSeed, 2);
+    std::vector<unsigned> bytes = busTestPattern(static_cast<unsigned>(ffSeed), 2);
     ASSERT_NE(0xFFu, bytes[1]);
     EXPECT_EQ(busError, test("write", 0, ffSeed, 10, 5));
-    EXPECT_EQ(Strings{"bus 0: write failed on channel 11 write " + hex(bytes[1]) + " written FF "},
+    EXPECT_EQ(Strings{"bus 0: write failed on channel 11 write " + hexOctet(bytes[1]) + " written FF "},
               linesOf(errors_.text()));
 }

@@ -7,6 +7,7 @@
 #include "runtime/link/ControlServiceNet.h"
 #include "support/ControllerLoopback.h"
 #include "support/LoopStepper.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
@@ -21,7 +22,7 @@ namespace {
 
 using ctrltest::LoopbackLink;
 using ctrltest::encode;
-using ctrltest::oneLine;
+
 using ctrltest::readMessage;
 
 // A bound service whose reaction to a command the test chooses; it records
@@ -63,12 +64,9 @@ ZUZU::Signal activatedSignal()
 
 class ControlServer : public ::testing::Test {
 protected:
-    ControlServer() : oldErr_(std::cerr.rdbuf(errors_.rdbuf())), oldLog_(std::clog.rdbuf(log_.rdbuf())) {}
     ~ControlServer() override
     {
         server_.Deactivate();
-        std::cerr.rdbuf(oldErr_);
-        std::clog.rdbuf(oldLog_);
     }
 
     // Binds the services, activates the link and connects a controller.
@@ -80,7 +78,7 @@ protected:
         ASSERT_TRUE(server_.Activate(link_));
         link_->connectController();
         journal_.clear();
-        log_.str("");
+        log_.clear();
     }
 
     void deliver(std::string const& text)
@@ -98,12 +96,8 @@ protected:
     StandIn third_{"third", journal_};
     CtrlSrv::Server server_;
     LoopbackLink* link_ = nullptr;
-    std::stringstream errors_;
-    std::stringstream log_;
-
-private:
-    std::streambuf* oldErr_;
-    std::streambuf* oldLog_;
+    StreamCapture errors_{std::cerr};
+    StreamCapture log_{std::clog};
 };
 
 using Strings = std::vector<std::string>;
@@ -165,8 +159,8 @@ TEST_P(AnswerRules, LetThroughOnlyTheAnswersAllowed)
     deliver("{ seq 9, slot 3, pdu command : ping : NULL }");
     EXPECT_EQ(rule.answers, answers()) << rule.what;
     EXPECT_EQ(rule.softwareError,
-              errors_.str() == "ctrl [10.1.2.3:4000]: software error: server do NOT send ack!!!\n")
-        << rule.what << ": " << errors_.str();
+              errors_.text() == "ctrl [10.1.2.3:4000]: software error: server do NOT send ack!!!\n")
+        << rule.what << ": " << errors_.text();
 }
 
 std::string const success = "{ seq 9, slot 3, pdu response : success : NULL }";
@@ -210,7 +204,7 @@ TEST_F(ControlServer, DelayedAnswersEchoTheirOwnCommandWhateverCameBetween)
     EXPECT_EQ(Strings({"{ seq 5, pdu response : success : NULL }", "{ seq 4, slot 8, pdu response : success : NULL }",
                        "{ pdu response : error : insufficientResources }"}),
               answers());
-    EXPECT_EQ("", errors_.str());
+    EXPECT_EQ("", errors_.text());
 }
 
 TEST_F(ControlServer, SignalReachesEveryOtherServiceBeforeTheController)
@@ -257,9 +251,9 @@ TEST_F(ControlServer, MessageTooLongForOneFrameIsRefusedWithASendFailLine)
     first_.SendSignal(3, hdlcPackages(5));
     first_.SendSignal(4, hdlcPackages(4));
     Strings sent = answers();
-    ASSERT_EQ(1u, sent.size()) << errors_.str().substr(0, 300);
+    ASSERT_EQ(1u, sent.size()) << errors_.text().substr(0, 300);
     EXPECT_EQ(0u, sent[0].find("{ slot 4, pdu signal : ioctl : hdlcPackages : { { body '77 77")) << sent[0].substr(0, 60);
-    EXPECT_EQ("ctrl [10.1.2.3:4000]: send fail: message too long! 80016 bytes, at most 65531\n", errors_.str());
+    EXPECT_EQ("ctrl [10.1.2.3:4000]: send fail: message too long! 80016 bytes, at most 65531\n", errors_.text());
 }
 
 TEST_F(ControlServer, ConnectAndDisconnectReachEveryServiceInBindOrder)
@@ -269,29 +263,27 @@ TEST_F(ControlServer, ConnectAndDisconnectReachEveryServiceInBindOrder)
     link_ = new LoopbackLink;
     ASSERT_TRUE(server_.Activate(link_));
     link_->connectController();
-    EXPECT_EQ("ctrl [10.1.2.3:4000]: controller connect.\n", log_.str());
+    EXPECT_EQ("ctrl [10.1.2.3:4000]: controller connect.\n", log_.text());
     server_.Deactivate();
     EXPECT_EQ(Strings({"first connect", "second connect", "first disconnect", "second disconnect"}), journal_);
     first_.SendSignal(activatedSignal());
-    EXPECT_EQ("ctrl [null]: send fail: Service not attached!\n", errors_.str());
+    EXPECT_EQ("ctrl [null]: send fail: Service not attached!\n", errors_.text());
 }
 
 TEST(ControlService, UnboundServiceComplainsAndDoesNothing)
 {
     std::vector<std::string> journal;
     StandIn loose("loose", journal);
-    std::stringstream errors;
-    std::streambuf* old = std::cerr.rdbuf(errors.rdbuf());
+    StreamCapture errors(std::cerr);
     loose.Success();
     int slot = loose.GetSlot();
     bool connected = true;
     bool bound = loose.CheckServerConnection(connected);
-    std::cerr.rdbuf(old);
     EXPECT_EQ(-1, slot);
     EXPECT_FALSE(bound);
     EXPECT_EQ("CtrlSrv::Service error! service not connected to server.\n"
               "CtrlSrv::Service error! service not connected to server.\n",
-              errors.str());
+              errors.text());
 }
 
 TEST_F(ControlServer, HeartbeatWatchesOnlyAfterACommandAndDropsTheLinkOnTimeout)
@@ -299,7 +291,7 @@ TEST_F(ControlServer, HeartbeatWatchesOnlyAfterACommandAndDropsTheLinkOnTimeout)
     HeartBeatCtl heartbeat;
     server_.Bind(&heartbeat);
     start({&first_});
-    auto timedOut = [&] { return log_.str().find("heartbeat timeout!!!\n") != std::string::npos; };
+    auto timedOut = [&] { return log_.text().find("heartbeat timeout!!!\n") != std::string::npos; };
 
     // A connection alone arms nothing, however long the controller is silent.
     EXPECT_FALSE(heartbeat.watching());

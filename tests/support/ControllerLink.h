@@ -3,7 +3,7 @@
 // hand-written payload bytes go out, and the payloads of the frames the
 // server sends come back as hex text.
 #include "support/ServerUnderTest.h"
-#include "tools/TpktClient.h"
+#include "support/TpktClient.h"
 
 #include <cstdint>
 #include <string>
@@ -12,30 +12,6 @@
 namespace e2e {
 
 using Bytes = std::vector<char>;
-
-// "80 01 07 18" as bytes.
-inline Bytes bytes(std::string const& hexText)
-{
-    Bytes out;
-    std::istringstream in(hexText);
-    for (std::string pair; in >> pair;)
-        out.push_back(static_cast<char>(std::stoul(pair, nullptr, 16)));
-    return out;
-}
-
-inline std::string hex(Bytes const& data)
-{
-    static char const digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (char c : data) {
-        auto b = static_cast<unsigned char>(c);
-        if (!text.empty())
-            text += ' ';
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
-}
 
 class ControllerLink {
 public:
@@ -47,17 +23,33 @@ public:
 
     // Connects and pings until the server answers: a connection made
     // before the server noticed the end of the previous controller is
-    // refused.
+    // refused. What the server sent before the answer (the signals of the
+    // services that report at connect) is kept in `early`.
     bool connectServed(unsigned short port, milliseconds limit = patience(milliseconds(10000)))
     {
         return eventually(
-            [&] { return client_.connect("127.0.0.1", port) && send(bytes("06 00")) && receive(milliseconds(500)) == "10"; },
+            [&] {
+                early.clear();
+                if (!client_.connect("127.0.0.1", port) || !send(bytes_of<char>("06 00")))
+                    return false;
+                auto const deadline = Clock::now() + milliseconds(500);
+                for (;;) {
+                    auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+                    std::string got = receive(left.count() > 0 ? left : milliseconds(0));
+                    if (got == "10")
+                        return true;
+                    if (got.empty() || got == "closed" || got.rfind("malformed", 0) == 0)
+                        return false;
+                    early.push_back(got);
+                }
+            },
             limit);
     }
+    std::vector<std::string> early;
 
     void close() { client_.close(); }
-    bool write(Bytes const& data) { return client_.write(data); }
-    bool send(Bytes const& payload) { return client_.send(payload); }
+    bool write(Bytes const& data) { return client_.send(data); }
+    bool send(Bytes const& payload) { return client_.sendFrame(payload); }
 
     // The payload of the next frame as hex text; "" when none arrives in
     // time, "closed" when the server closed the connection, "malformed: "
@@ -65,13 +57,13 @@ public:
     std::string receive(milliseconds limit = patience(milliseconds(5000)))
     {
         Bytes payload;
-        switch (client_.receive(payload, static_cast<int>(limit.count()))) {
+        switch (client_.receiveFrame(payload, static_cast<int>(limit.count()))) {
         case TpktClient::frame:
-            return hex(payload);
+            return hexText(payload);
         case TpktClient::closed:
             return "closed";
         case TpktClient::malformed:
-            return "malformed: " + hex(client_.unread());
+            return "malformed: " + hexText(client_.unread());
         case TpktClient::timeout:
             break;
         }

@@ -1,24 +1,16 @@
 #pragma once
-// Helpers of the protocol-layer tests: packets from hexadecimal text, an
-// owner that records what leaves the top or bottom of its stack, and a
-// capture of a standard stream.
+// Helpers of the protocol-layer tests: packets from hexadecimal text and an
+// owner that records what leaves the top or bottom of its stack.
 #include "runtime/packet/ProtocolsList.h"
+
+#include "support/HexText.h"
+#include "support/StreamCapture.h"
 
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-inline std::vector<unsigned char> bytes_of(std::string const& hex)
-{
-    std::vector<unsigned char> out;
-    std::istringstream in(hex);
-    std::string pair;
-    while (in >> pair)
-        out.push_back(static_cast<unsigned char>(std::strtoul(pair.c_str(), nullptr, 16)));
-    return out;
-}
 
 inline Packet packet_of(std::vector<unsigned char> const& bytes, unsigned head = 0)
 {
@@ -53,25 +45,3 @@ public:
     int activations = 0;
 };
 
-// How often needle occurs in text.
-inline int occurrences(std::string const& text, std::string const& needle)
-{
-    int count = 0;
-    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}
-
-// Redirects a standard stream into a string for the lifetime of the object.
-class StreamCapture {
-public:
-    explicit StreamCapture(std::ostream& stream) : stream_(stream), old_(stream.rdbuf(text_.rdbuf())) {}
-    ~StreamCapture() { stream_.rdbuf(old_); }
-    std::string text() const { return text_.str(); }
-    void clear() { text_.str(""); }
-
-private:
-    std::ostream& stream_;
-    std::ostringstream text_;
-    std::streambuf* old_;
-};

@@ -6,18 +6,17 @@
 // decoder takes leniently, what it refuses, and round trips of random values
 // of the synthetic schema. Expected octets are derived by hand beside each row.
 #include "ValueFillers.h"
-#include "fuzz/hex_text.h"
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/BERDecoder.h"
 #include "protocol/asn1/BEREncoder.h"
+#include "support/HexText.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <iterator>
-#include <sstream>
 
 using namespace ASN1;
 using namespace ValueFillers;
@@ -123,21 +122,8 @@ Filler setTime(GeneralizedTime const& time)
     return [time](AbstractData& v) { dynamic_cast<GeneralizedTime&>(v) = time; };
 }
 
-std::string hex(std::vector<char> const& data)
-{
-    std::string text = PerFuzz::hexText(data, " ");
-    return text.empty() ? text : text.substr(0, text.size() - 1);
-}
-
-std::vector<char> unhex(std::string const& text)
-{
-    std::vector<char> out;
-    std::istringstream in(text);
-    unsigned octet = 0;
-    while (in >> std::hex >> octet)
-        out.push_back(static_cast<char>(octet));
-    return out;
-}
+std::string hex(std::vector<char> const& data) { return hexText(data); }
+std::vector<char> unhex(std::string const& text) { return bytes_of<char>(text); }
 
 bool encode(AbstractData const& value, std::vector<char>& out)
 {

@@ -1,6 +1,6 @@
 // Bit-level PER fields, written and read back. Every expected octet string
 // is derived by hand from the coding rules; the derivation stands beside it.
-#include "fuzz/hex_text.h"
+#include "support/HexText.h"
 #include "protocol/asn1/CountBits.h"
 #include "protocol/asn1/PERBitReader.h"
 #include "protocol/asn1/PERBitWriter.h"
@@ -13,9 +13,6 @@
 using namespace ASN1;
 
 namespace {
-
-std::vector<char> bytes(std::initializer_list<int> values) { return PerFuzz::octetsOf(values); }
-std::string hex(std::vector<char> const& data) { return PerFuzz::hexText(data, " "); }
 
 enum class Op { Bit, Field, Unsigned, Small, Length, SizeLength, Align };
 
@@ -43,51 +40,51 @@ struct Case {
 };
 
 std::vector<Case> const cases = {
-    {"three bits 101 of 0..7", true, {whole(5, 0, 7)}, bytes({0xA0})},
-    {"0..127 is 7 bits, unaligned even in ALIGNED", true, {bit(1), whole(127, 0, 127)}, bytes({0xFF})},
-    {"0..255 aligns, then 8 bits", true, {bit(1), whole(0x42, 0, 255)}, bytes({0x80, 0x42})},
-    {"0..1023 aligns, then 16 bits", true, {bit(1), whole(5, 0, 1023)}, bytes({0x80, 0x00, 0x05})},
-    {"-128..127: offset from lb, -1 is 127", true, {whole(unsigned(-1), unsigned(-128), 127)}, bytes({0x7F})},
-    {"-128..127: -128 is 0", true, {whole(unsigned(-128), unsigned(-128), 127)}, bytes({0x00})},
+    {"three bits 101 of 0..7", true, {whole(5, 0, 7)}, octetsOf({0xA0})},
+    {"0..127 is 7 bits, unaligned even in ALIGNED", true, {bit(1), whole(127, 0, 127)}, octetsOf({0xFF})},
+    {"0..255 aligns, then 8 bits", true, {bit(1), whole(0x42, 0, 255)}, octetsOf({0x80, 0x42})},
+    {"0..1023 aligns, then 16 bits", true, {bit(1), whole(5, 0, 1023)}, octetsOf({0x80, 0x00, 0x05})},
+    {"-128..127: offset from lb, -1 is 127", true, {whole(unsigned(-1), unsigned(-128), 127)}, octetsOf({0x7F})},
+    {"-128..127: -128 is 0", true, {whole(unsigned(-128), unsigned(-128), 127)}, octetsOf({0x00})},
     // 0..4294967295: octet count 1..4 in 2 bits, align, the octets
-    {"full range 0 is count 1 and one octet", true, {whole(0, 0, 0xFFFFFFFF)}, bytes({0x00, 0x00})},
-    {"full range 256 is count 2", true, {whole(256, 0, 0xFFFFFFFF)}, bytes({0x40, 0x01, 0x00})},
-    {"full range top is count 4", true, {whole(0xFFFFFFFF, 0, 0xFFFFFFFF)}, bytes({0xC0, 0xFF, 0xFF, 0xFF, 0xFF})},
+    {"full range 0 is count 1 and one octet", true, {whole(0, 0, 0xFFFFFFFF)}, octetsOf({0x00, 0x00})},
+    {"full range 256 is count 2", true, {whole(256, 0, 0xFFFFFFFF)}, octetsOf({0x40, 0x01, 0x00})},
+    {"full range top is count 4", true, {whole(0xFFFFFFFF, 0, 0xFFFFFFFF)}, octetsOf({0xC0, 0xFF, 0xFF, 0xFF, 0xFF})},
     // 112000..399975: range 287976 needs 19 bits, so a count 1..3 in 2 bits
-    {"offset 0 from 112000", true, {whole(112000, 112000, 399975)}, bytes({0x00, 0x00})},
-    {"offset 256 from 112000", true, {whole(112256, 112000, 399975)}, bytes({0x40, 0x01, 0x00})},
-    {"lb equal to ub writes nothing", true, {whole(9, 9, 9), bit(1)}, bytes({0x80})},
-    {"UNALIGNED 0..1023 is 10 bits: 0100101100", false, {whole(300, 0, 1023)}, bytes({0x4B, 0x00})},
-    {"UNALIGNED full range is 32 bits", false, {bit(1), whole(1, 0, 0xFFFFFFFF)}, bytes({0x80, 0x00, 0x00, 0x00, 0x80})},
+    {"offset 0 from 112000", true, {whole(112000, 112000, 399975)}, octetsOf({0x00, 0x00})},
+    {"offset 256 from 112000", true, {whole(112256, 112000, 399975)}, octetsOf({0x40, 0x01, 0x00})},
+    {"lb equal to ub writes nothing", true, {whole(9, 9, 9), bit(1)}, octetsOf({0x80})},
+    {"UNALIGNED 0..1023 is 10 bits: 0100101100", false, {whole(300, 0, 1023)}, octetsOf({0x4B, 0x00})},
+    {"UNALIGNED full range is 32 bits", false, {bit(1), whole(1, 0, 0xFFFFFFFF)}, octetsOf({0x80, 0x00, 0x00, 0x00, 0x80})},
     // normally small: 0 and 6 bits, or 1, a general length and octets
-    {"small 5 is 0 000101", true, {small(5)}, bytes({0x0A})},
-    {"small 63 is 0 111111", true, {small(63)}, bytes({0x7E})},
-    {"small 64 is 1, length 1, one octet", true, {small(64)}, bytes({0x80, 0x01, 0x40})},
-    {"small 300 takes two octets", true, {small(300)}, bytes({0x80, 0x02, 0x01, 0x2C})},
-    {"small 65536 takes three octets", true, {small(65536)}, bytes({0x80, 0x03, 0x01, 0x00, 0x00})},
-    {"small 16777216 takes four octets", true, {small(16777216)}, bytes({0x80, 0x04, 0x01, 0x00, 0x00, 0x00})},
+    {"small 5 is 0 000101", true, {small(5)}, octetsOf({0x0A})},
+    {"small 63 is 0 111111", true, {small(63)}, octetsOf({0x7E})},
+    {"small 64 is 1, length 1, one octet", true, {small(64)}, octetsOf({0x80, 0x01, 0x40})},
+    {"small 300 takes two octets", true, {small(300)}, octetsOf({0x80, 0x02, 0x01, 0x2C})},
+    {"small 65536 takes three octets", true, {small(65536)}, octetsOf({0x80, 0x03, 0x01, 0x00, 0x00})},
+    {"small 16777216 takes four octets", true, {small(16777216)}, octetsOf({0x80, 0x04, 0x01, 0x00, 0x00, 0x00})},
     // general lengths: 0xxxxxxx up to 127, 10 and 14 bits up to 16383
-    {"length 0", true, {length(0, 0, UnboundedLength)}, bytes({0x00})},
-    {"length 127", true, {length(127, 0, UnboundedLength)}, bytes({0x7F})},
-    {"length 128", true, {length(128, 0, UnboundedLength)}, bytes({0x80, 0x80})},
-    {"length 200", true, {length(200, 0, UnboundedLength)}, bytes({0x80, 0xC8})},
-    {"length 8192", true, {length(8192, 0, UnboundedLength)}, bytes({0xA0, 0x00})},
-    {"length 16383", true, {length(16383, 0, UnboundedLength)}, bytes({0xBF, 0xFF})},
-    {"general length aligns", true, {bit(1), length(5, 0, UnboundedLength)}, bytes({0x80, 0x05})},
-    {"UNALIGNED general length still aligns", false, {bit(1), length(5, 0, UnboundedLength)}, bytes({0x80, 0x05})},
-    {"ub above 65535 takes the general form", true, {length(5, 0, 65536)}, bytes({0x05})},
-    {"length 3 of 1..64 is 6 bits 000010", true, {length(3, 1, 64), bit(1)}, bytes({0x0A})},
-    {"ALIGNED length of 0..1000 aligns to 16 bits", true, {bit(1), length(3, 0, 1000)}, bytes({0x80, 0x00, 0x03})},
-    {"UNALIGNED length of 0..1000 is 10 bits", false, {bit(1), length(3, 0, 1000)}, bytes({0x80, 0x60})},
-    {"fixed size writes nothing", true, {length(4, 4, 4), bit(1)}, bytes({0x80})},
+    {"length 0", true, {length(0, 0, UnboundedLength)}, octetsOf({0x00})},
+    {"length 127", true, {length(127, 0, UnboundedLength)}, octetsOf({0x7F})},
+    {"length 128", true, {length(128, 0, UnboundedLength)}, octetsOf({0x80, 0x80})},
+    {"length 200", true, {length(200, 0, UnboundedLength)}, octetsOf({0x80, 0xC8})},
+    {"length 8192", true, {length(8192, 0, UnboundedLength)}, octetsOf({0xA0, 0x00})},
+    {"length 16383", true, {length(16383, 0, UnboundedLength)}, octetsOf({0xBF, 0xFF})},
+    {"general length aligns", true, {bit(1), length(5, 0, UnboundedLength)}, octetsOf({0x80, 0x05})},
+    {"UNALIGNED general length still aligns", false, {bit(1), length(5, 0, UnboundedLength)}, octetsOf({0x80, 0x05})},
+    {"ub above 65535 takes the general form", true, {length(5, 0, 65536)}, octetsOf({0x05})},
+    {"length 3 of 1..64 is 6 bits 000010", true, {length(3, 1, 64), bit(1)}, octetsOf({0x0A})},
+    {"ALIGNED length of 0..1000 aligns to 16 bits", true, {bit(1), length(3, 0, 1000)}, octetsOf({0x80, 0x00, 0x03})},
+    {"UNALIGNED length of 0..1000 is 10 bits", false, {bit(1), length(3, 0, 1000)}, octetsOf({0x80, 0x60})},
+    {"fixed size writes nothing", true, {length(4, 4, 4), bit(1)}, octetsOf({0x80})},
     // sized objects by constraint kind
-    {"kind 0 is the general form", true, {sizeLength(3, 0, 0, 0xFFFFFFFF)}, bytes({0x03})},
-    {"kind 2 uses lb..ub", true, {sizeLength(3, 2, 1, 8)}, bytes({0x40})},
-    {"kind 3 inside: bit 0 then lb..ub", true, {sizeLength(3, 3, 1, 8)}, bytes({0x20})},
-    {"kind 3 outside: bit 1 then general", true, {sizeLength(9, 3, 1, 8)}, bytes({0x80, 0x09})},
-    {"fields straddle octets", true, {field(0x5, 3), field(0x1FF, 9), field(0, 4)}, bytes({0xBF, 0xF0})},
-    {"32-bit field", true, {bit(1), field(0x89ABCDEF, 32)}, bytes({0xC4, 0xD5, 0xE6, 0xF7, 0x80})},
-    {"aligning at a boundary does nothing", true, {align(), field(0xAB, 8), align(), field(1, 1)}, bytes({0xAB, 0x80})},
+    {"kind 0 is the general form", true, {sizeLength(3, 0, 0, 0xFFFFFFFF)}, octetsOf({0x03})},
+    {"kind 2 uses lb..ub", true, {sizeLength(3, 2, 1, 8)}, octetsOf({0x40})},
+    {"kind 3 inside: bit 0 then lb..ub", true, {sizeLength(3, 3, 1, 8)}, octetsOf({0x20})},
+    {"kind 3 outside: bit 1 then general", true, {sizeLength(9, 3, 1, 8)}, octetsOf({0x80, 0x09})},
+    {"fields straddle octets", true, {field(0x5, 3), field(0x1FF, 9), field(0, 4)}, octetsOf({0xBF, 0xF0})},
+    {"32-bit field", true, {bit(1), field(0x89ABCDEF, 32)}, octetsOf({0xC4, 0xD5, 0xE6, 0xF7, 0x80})},
+    {"aligning at a boundary does nothing", true, {align(), field(0xAB, 8), align(), field(1, 1)}, octetsOf({0xAB, 0x80})},
 };
 
 void write(PERBitWriter& w, Field const& f)
@@ -127,7 +124,7 @@ TEST(PERBits, FieldsAreWrittenExactlyAsDerived)
         PERBitWriter w(out, c.aligned);
         for (auto const& f : c.fields)
             write(w, f);
-        EXPECT_EQ(hex(c.wire), hex(out)) << c.what;
+        EXPECT_EQ(hexText(c.wire), hexText(out)) << c.what;
     }
 }
 
@@ -154,18 +151,18 @@ TEST(PERBits, CountBitsIsTheWidthForThatManyValues)
 TEST(PERBits, BitMapsKeepTheirLastBitsInTheHighOrderEnd)
 {
     // a leading 1, then the 11 bits 10101011 111: 1101 0101 1111 (0000)
-    std::vector<char> const map = bytes({0xAB, 0xE0});
+    std::vector<char> const map = octetsOf({0xAB, 0xE0});
     std::vector<char> out;
     PERBitWriter w(out, true);
     w.encodeSingleBit(true);
     w.encodeBitMap(map, 11);
-    EXPECT_EQ(hex(bytes({0xD5, 0xF0})), hex(out));
+    EXPECT_EQ(hexText(octetsOf({0xD5, 0xF0})), hexText(out));
 
     PERBitReader r(out.data(), out.data() + out.size(), true);
     std::vector<char> back(2);
     EXPECT_EQ(1, r.decodeSingleBit());
     ASSERT_TRUE(r.decodeBitMap(back, 11));
-    EXPECT_EQ(hex(map), hex(back));
+    EXPECT_EQ(hexText(map), hexText(back));
     std::vector<char> tooSmall(1);
     PERBitReader again(out.data(), out.data() + out.size(), true);
     EXPECT_FALSE(again.decodeBitMap(tooSmall, 11));
@@ -197,25 +194,25 @@ TEST(PERBits, ReaderFailsInsteadOfReadingPastTheEnd)
     };
     Bad const table[] = {
         {"no bit in empty input", {}, [](PERBitReader& r) { return r.decodeSingleBit() >= 0; }},
-        {"9 bits from one octet", bytes({0xFF}),
+        {"9 bits from one octet", octetsOf({0xFF}),
          [](PERBitReader& r) { unsigned v; return r.decodeMultiBit(9, v); }},
-        {"33-bit field", bytes({0, 0, 0, 0, 0}),
+        {"33-bit field", octetsOf({0, 0, 0, 0, 0}),
          [](PERBitReader& r) { unsigned v; return r.decodeMultiBit(33, v); }},
-        {"two-octet length without its second octet", bytes({0x80}),
+        {"two-octet length without its second octet", octetsOf({0x80}),
          [](PERBitReader& r) { unsigned v; return r.decodeLength(0, UnboundedLength, v) == 0; }},
-        {"fragmented length", bytes({0xC0, 0x01}),
+        {"fragmented length", octetsOf({0xC0, 0x01}),
          [](PERBitReader& r) { unsigned v; return r.decodeLength(0, UnboundedLength, v) == 0; }},
-        {"16-bit whole number from one octet", bytes({0x01}),
+        {"16-bit whole number from one octet", octetsOf({0x01}),
          [](PERBitReader& r) { unsigned v; return r.decodeUnsigned(0, 1023, v) == 0; }},
-        {"octet count without its octets", bytes({0xC0, 0xFF}),
+        {"octet count without its octets", octetsOf({0xC0, 0xFF}),
          [](PERBitReader& r) { unsigned v; return r.decodeUnsigned(0, 0xFFFFFFFF, v) == 0; }},
-        {"normally small number of 5 octets", bytes({0x80, 0x05, 1, 2, 3, 4, 5}),
+        {"normally small number of 5 octets", octetsOf({0x80, 0x05, 1, 2, 3, 4, 5}),
          [](PERBitReader& r) { unsigned v; return r.decodeSmallUnsigned(v); }},
-        {"normally small number cut short", bytes({0x80, 0x02, 0x01}),
+        {"normally small number cut short", octetsOf({0x80, 0x02, 0x01}),
          [](PERBitReader& r) { unsigned v; return r.decodeSmallUnsigned(v); }},
         {"extension bit of a size missing", {},
          [](PERBitReader& r) { unsigned v; return r.decodeConstrainedLength(3, 0, 7, v) == 0; }},
-        {"skip past the end", bytes({1, 2}), [](PERBitReader& r) { return r.skipOctets(3); }},
+        {"skip past the end", octetsOf({1, 2}), [](PERBitReader& r) { return r.skipOctets(3); }},
     };
     for (auto const& b : table) {
         PERBitReader r(b.input.data(), b.input.data() + b.input.size(), true);
@@ -226,7 +223,7 @@ TEST(PERBits, ReaderFailsInsteadOfReadingPastTheEnd)
 TEST(PERBits, ReaderIsLenientAboutValuesAboveTheUpperBound)
 {
     // 0..2 takes 2 bits, which can carry 3
-    std::vector<char> const in = bytes({0xC0});
+    std::vector<char> const in = octetsOf({0xC0});
     PERBitReader r(in.data(), in.data() + in.size(), true);
     unsigned v = 0;
     ASSERT_EQ(0, r.decodeUnsigned(0, 2, v));
@@ -235,7 +232,7 @@ TEST(PERBits, ReaderIsLenientAboutValuesAboveTheUpperBound)
 
 TEST(PERBits, FailedReadsConsumeNothing)
 {
-    std::vector<char> const in = bytes({0xA5});
+    std::vector<char> const in = octetsOf({0xA5});
     PERBitReader r(in.data(), in.data() + in.size(), true);
     unsigned v = 0;
     EXPECT_FALSE(r.decodeMultiBit(9, v));
@@ -246,7 +243,7 @@ TEST(PERBits, FailedReadsConsumeNothing)
 
 TEST(PERBits, BlocksCopyWhatIsThereAndReportTheCount)
 {
-    std::vector<char> const in = bytes({0x80, 'a', 'b'});
+    std::vector<char> const in = octetsOf({0x80, 'a', 'b'});
     PERBitReader r(in.data(), in.data() + in.size(), true);
     EXPECT_EQ(1, r.decodeSingleBit());
     char out[4] = {};
@@ -259,7 +256,7 @@ TEST(PERBits, BlocksCopyWhatIsThereAndReportTheCount)
 TEST(PERBits, WindowConfinesReadingToTheOpenType)
 {
     // a bit, then a 2-octet window, then one octet after it
-    std::vector<char> const in = bytes({0x80, 0xAA, 0xBB, 0xCC});
+    std::vector<char> const in = octetsOf({0x80, 0xAA, 0xBB, 0xCC});
     PERBitReader r(in.data(), in.data() + in.size(), false);
     EXPECT_EQ(1, r.decodeSingleBit());
     PERBitReader::Window window{};
@@ -280,7 +277,7 @@ TEST(PERBits, WindowConfinesReadingToTheOpenType)
 
 TEST(PERBits, WindowThatEndsExactlyAtTheEndOfInputFits)
 {
-    std::vector<char> const in = bytes({0x02, 0x01, 0x02});
+    std::vector<char> const in = octetsOf({0x02, 0x01, 0x02});
     PERBitReader r(in.data(), in.data() + in.size(), true);
     unsigned n = 0;
     ASSERT_EQ(0, r.decodeLength(0, UnboundedLength, n));

@@ -8,7 +8,7 @@
 
 #include "fuzz/avn_fuzz_check.h"
 #include "fuzz/corpus_files.h"
-#include "fuzz/hex_text.h"
+#include "support/HexText.h"
 #include "fuzz/per_fuzz_check.h"
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
@@ -68,7 +68,7 @@ TEST(PERCorpus, MessageSeedsAreTheEncodingsOfTheirMessages)
         std::vector<char> encoding;
         ASSERT_TRUE(ASN1::PEREncoder::encode(sample.make(), true, encoding)) << sample.name;
         std::vector<std::uint8_t> const file = FuzzCorpus::readFile(FuzzCorpus::directory("zuzu") + "/seed-" + sample.name);
-        EXPECT_EQ(PerFuzz::hexText(encoding), PerFuzz::hexText(std::vector<char>(file.begin(), file.end())))
+        EXPECT_EQ(hexText(encoding), hexText(std::vector<char>(file.begin(), file.end())))
             << sample.name;
     }
 }

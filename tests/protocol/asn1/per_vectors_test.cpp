@@ -3,7 +3,7 @@
 // derivation is written beside it (bits grouped by field, "|" marks an
 // alignment). Where the coding departs from X.691 the row says so.
 #include "ValueFillers.h"
-#include "fuzz/hex_text.h"
+#include "support/HexText.h"
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/PERDecoder.h"
 #include "protocol/asn1/PEREncoder.h"
@@ -105,9 +105,6 @@ TypeConstrainedOpenData::InfoType const OpenWord = {{&createAs<TypeConstrainedOp
 
 using namespace ValueFillers;
 
-std::vector<char> bytes(std::initializer_list<int> values) { return PerFuzz::octetsOf(values); }
-std::string hex(std::vector<char> const& data) { return PerFuzz::hexText(data, " "); }
-
 bool decodes(AbstractData& value, std::vector<char> const& wire, bool aligned = true)
 {
     return PERDecoder::decode(nullptr, wire.data(), wire.data() + wire.size(), value, aligned);
@@ -147,145 +144,145 @@ constexpr IntInfo& Negative = Int<ExtendableConstraint, -5, unsigned(-1)>;
 
 std::vector<Vector> const vectors = {
     // INTEGER ----------------------------------------------------------------
-    {"-128..127 holding -1: one aligned octet, value + 128", Byte, setInt(-1), A, bytes({0x7F})},
-    {"-128..127 holding 127", Byte, setInt(127), A, bytes({0xFF})},
-    {"-128..127 holding -128", Byte, setInt(-128), A, bytes({0x00})},
-    {"0..127 after a bit: 1 0000101, no alignment", Pair<&Small7>, setPair(setInt(5)), A, bytes({0x85})},
-    {"0..255 after a bit: 1 | 01000010", Pair<&Octet>, setPair(setInt(0x42)), A, bytes({0x80, 0x42})},
-    {"0..1023 after a bit: 1 | 16 bits", Pair<&Slot>, setPair(setInt(5)), A, bytes({0x80, 0x00, 0x05})},
-    {"0..65535 after a bit: 1 | 16 bits", Pair<&Word>, setPair(setInt(65535)), A, bytes({0x80, 0xFF, 0xFF})},
+    {"-128..127 holding -1: one aligned octet, value + 128", Byte, setInt(-1), A, octetsOf({0x7F})},
+    {"-128..127 holding 127", Byte, setInt(127), A, octetsOf({0xFF})},
+    {"-128..127 holding -128", Byte, setInt(-128), A, octetsOf({0x00})},
+    {"0..127 after a bit: 1 0000101, no alignment", Pair<&Small7>, setPair(setInt(5)), A, octetsOf({0x85})},
+    {"0..255 after a bit: 1 | 01000010", Pair<&Octet>, setPair(setInt(0x42)), A, octetsOf({0x80, 0x42})},
+    {"0..1023 after a bit: 1 | 16 bits", Pair<&Slot>, setPair(setInt(5)), A, octetsOf({0x80, 0x00, 0x05})},
+    {"0..65535 after a bit: 1 | 16 bits", Pair<&Word>, setPair(setInt(65535)), A, octetsOf({0x80, 0xFF, 0xFF})},
     {"0..4294967295 after a bit: 1 01 (two octets) | 0x0100", Pair<&Full>, setPair(setInt(256)), A,
-     bytes({0xA0, 0x01, 0x00})},
-    {"0..4294967295 holding 0: count 1 in 2 bits 00 | 00", Full, setInt(0), A, bytes({0x00, 0x00})},
-    {"0..4294967295 at the top: 11 | four octets", Full, setInt(-1), A, bytes({0xC0, 0xFF, 0xFF, 0xFF, 0xFF})},
-    {"112000..399975 holding 112000: 00 | offset 0", Rate, setInt(112000), A, bytes({0x00, 0x00})},
-    {"112000..399975 holding 112256: 01 | offset 0x0100", Rate, setInt(112256), A, bytes({0x40, 0x01, 0x00})},
+     octetsOf({0xA0, 0x01, 0x00})},
+    {"0..4294967295 holding 0: count 1 in 2 bits 00 | 00", Full, setInt(0), A, octetsOf({0x00, 0x00})},
+    {"0..4294967295 at the top: 11 | four octets", Full, setInt(-1), A, octetsOf({0xC0, 0xFF, 0xFF, 0xFF, 0xFF})},
+    {"112000..399975 holding 112000: 00 | offset 0", Rate, setInt(112000), A, octetsOf({0x00, 0x00})},
+    {"112000..399975 holding 112256: 01 | offset 0x0100", Rate, setInt(112256), A, octetsOf({0x40, 0x01, 0x00})},
     {"7..7: no bits, and an empty top-level encoding (X.691: one zero octet)", Fixed7, setInt(7), A, {}},
-    {"unconstrained 0: length 1, 00", INTEGER::theInfo, setInt(0), A, bytes({0x01, 0x00})},
-    {"unconstrained 127", INTEGER::theInfo, setInt(127), A, bytes({0x01, 0x7F})},
-    {"unconstrained 128 needs a sign octet", INTEGER::theInfo, setInt(128), A, bytes({0x02, 0x00, 0x80})},
-    {"unconstrained 255", INTEGER::theInfo, setInt(255), A, bytes({0x02, 0x00, 0xFF})},
-    {"unconstrained -1", INTEGER::theInfo, setInt(-1), A, bytes({0x01, 0xFF})},
-    {"unconstrained -129", INTEGER::theInfo, setInt(-129), A, bytes({0x02, 0xFF, 0x7F})},
-    {"unconstrained -256", INTEGER::theInfo, setInt(-256), A, bytes({0x02, 0xFF, 0x00})},
-    {"unconstrained smallest", INTEGER::theInfo, setInt(-2147483647 - 1), A, bytes({0x04, 0x80, 0x00, 0x00, 0x00})},
+    {"unconstrained 0: length 1, 00", INTEGER::theInfo, setInt(0), A, octetsOf({0x01, 0x00})},
+    {"unconstrained 127", INTEGER::theInfo, setInt(127), A, octetsOf({0x01, 0x7F})},
+    {"unconstrained 128 needs a sign octet", INTEGER::theInfo, setInt(128), A, octetsOf({0x02, 0x00, 0x80})},
+    {"unconstrained 255", INTEGER::theInfo, setInt(255), A, octetsOf({0x02, 0x00, 0xFF})},
+    {"unconstrained -1", INTEGER::theInfo, setInt(-1), A, octetsOf({0x01, 0xFF})},
+    {"unconstrained -129", INTEGER::theInfo, setInt(-129), A, octetsOf({0x02, 0xFF, 0x7F})},
+    {"unconstrained -256", INTEGER::theInfo, setInt(-256), A, octetsOf({0x02, 0xFF, 0x00})},
+    {"unconstrained smallest", INTEGER::theInfo, setInt(-2147483647 - 1), A, octetsOf({0x04, 0x80, 0x00, 0x00, 0x00})},
     {"lower bound only holds the value itself (X.691: value - lb): 10 is 01 0A", AtLeast5, setInt(10), A,
-     bytes({0x01, 0x0A})},
-    {"0..15,... inside: 0 0101", Nibble, setInt(5), A, bytes({0x28})},
-    {"0..15,... outside: 1 | length 1, 20", Nibble, setInt(20), A, bytes({0x80, 0x01, 0x14})},
-    {"0..15,... below: 1 | length 1, -1", Nibble, setInt(-1), A, bytes({0x80, 0x01, 0xFF})},
-    {"-5..-1,... inside: 0, offset 2 in 3 bits 010", Negative, setInt(-3), A, bytes({0x20})},
-    {"-5..-1,... holding 3 is outside: 1 | 01 03", Negative, setInt(3), A, bytes({0x80, 0x01, 0x03})},
-    {"UNALIGNED 0..1023 after a bit: 1 0000000101", Pair<&Slot>, setPair(setInt(5)), U, bytes({0x80, 0xA0})},
+     octetsOf({0x01, 0x0A})},
+    {"0..15,... inside: 0 0101", Nibble, setInt(5), A, octetsOf({0x28})},
+    {"0..15,... outside: 1 | length 1, 20", Nibble, setInt(20), A, octetsOf({0x80, 0x01, 0x14})},
+    {"0..15,... below: 1 | length 1, -1", Nibble, setInt(-1), A, octetsOf({0x80, 0x01, 0xFF})},
+    {"-5..-1,... inside: 0, offset 2 in 3 bits 010", Negative, setInt(-3), A, octetsOf({0x20})},
+    {"-5..-1,... holding 3 is outside: 1 | 01 03", Negative, setInt(3), A, octetsOf({0x80, 0x01, 0x03})},
+    {"UNALIGNED 0..1023 after a bit: 1 0000000101", Pair<&Slot>, setPair(setInt(5)), U, octetsOf({0x80, 0xA0})},
     {"UNALIGNED 0..4294967295 is 32 bits, no count", Pair<&Full>, setPair(setInt(1)), U,
-     bytes({0x80, 0x00, 0x00, 0x00, 0x80})},
+     octetsOf({0x80, 0x00, 0x00, 0x00, 0x80})},
 
     // ENUMERATED, BOOLEAN, NULL ----------------------------------------------------
-    {"{a, b, c} holding b: 2 bits 01", Abc, setEnum(1), A, bytes({0x40})},
+    {"{a, b, c} holding b: 2 bits 01", Abc, setEnum(1), A, octetsOf({0x40})},
     {"{x, y(5), z(9), ...} holding y: 0, the number 5 of 0..9 (X.691: position 1)", Gappy, setEnum(5), A,
-     bytes({0x28})},
-    {"{x, y(5), z(9), ...} holding z: 0 1001", Gappy, setEnum(9), A, bytes({0x48})},
+     octetsOf({0x28})},
+    {"{x, y(5), z(9), ...} holding z: 0 1001", Gappy, setEnum(9), A, octetsOf({0x48})},
     {"extendable, max 3, holding 5: 1, small 6 0000110, 5 of 0..5 101 (X.691: extension position)", AbcdExt,
-     setEnum(5), A, bytes({0x86, 0xA0})},
-    {"BOOLEAN true", BOOLEAN::theInfo, setBool(true), A, bytes({0x80})},
-    {"BOOLEAN false is one zero bit", BOOLEAN::theInfo, setBool(false), A, bytes({0x00})},
+     setEnum(5), A, octetsOf({0x86, 0xA0})},
+    {"BOOLEAN true", BOOLEAN::theInfo, setBool(true), A, octetsOf({0x80})},
+    {"BOOLEAN false is one zero bit", BOOLEAN::theInfo, setBool(false), A, octetsOf({0x00})},
     {"NULL has no bits: empty encoding", Null::theInfo, nothing(), A, {}},
 
     // BIT STRING -------------------------------------------------------------
     {"unconstrained 11 bits: length 0B, bits 10000000 001", BIT_STRING::theInfo, setBits("10000000001"), A,
-     bytes({0x0B, 0x80, 0x20})},
-    {"empty: length 0", BIT_STRING::theInfo, setBits(""), A, bytes({0x00})},
+     octetsOf({0x0B, 0x80, 0x20})},
+    {"empty: length 0", BIT_STRING::theInfo, setBits(""), A, octetsOf({0x00})},
     {"SIZE(12) after a bit: no length, 12 bits unaligned", Pair<&Bits<FixedConstraint, 12, 12>>,
-     setPair(setBits("111100001010")), A, bytes({0xF8, 0x50})},
+     setPair(setBits("111100001010")), A, octetsOf({0xF8, 0x50})},
     {"SIZE(20) after a bit: above 16 bits, aligned", Pair<&Bits<FixedConstraint, 20, 20>>,
-     setPair(setBits("11111111111111111111")), A, bytes({0x80, 0xFF, 0xFF, 0xF0})},
+     setPair(setBits("11111111111111111111")), A, octetsOf({0x80, 0xFF, 0xFF, 0xF0})},
     {"UNALIGNED SIZE(20) after a bit is not aligned", Pair<&Bits<FixedConstraint, 20, 20>>,
-     setPair(setBits("11111111111111111111")), U, bytes({0xFF, 0xFF, 0xF8})},
+     setPair(setBits("11111111111111111111")), U, octetsOf({0xFF, 0xFF, 0xF8})},
     {"SIZE(20) then a bit: the block fills whole octets (X.691: FF FF F8)", BitsThenFlag,
-     setFields({setBits("11111111111111111111"), setBool(true)}), A, bytes({0xFF, 0xFF, 0xF0, 0x80})},
+     setFields({setBits("11111111111111111111"), setBool(true)}), A, octetsOf({0xFF, 0xFF, 0xF0, 0x80})},
     {"SIZE(1..16), 4 bits after a bit: 1 0011 1010, unaligned (X.691 aligns)", Pair<&Bits<FixedConstraint, 1, 16>>,
-     setPair(setBits("1010")), A, bytes({0x9D, 0x00})},
+     setPair(setBits("1010")), A, octetsOf({0x9D, 0x00})},
 
     // OCTET STRING -----------------------------------------------------------
-    {"unconstrained empty: length 0", OCTET_STRING::theInfo, setOctets({}), A, bytes({0x00})},
+    {"unconstrained empty: length 0", OCTET_STRING::theInfo, setOctets({}), A, octetsOf({0x00})},
     {"unconstrained 127 octets: one length octet", OCTET_STRING::theInfo, setOctets(filled(127, 0x11)), A,
-     concat(bytes({0x7F}), filled(127, 0x11))},
+     concat(octetsOf({0x7F}), filled(127, 0x11))},
     {"unconstrained 200 octets: 10 and 200 in 14 bits", OCTET_STRING::theInfo, setOctets(filled(200, 0x22)), A,
-     concat(bytes({0x80, 0xC8}), filled(200, 0x22))},
+     concat(octetsOf({0x80, 0xC8}), filled(200, 0x22))},
     {"unconstrained 8192 octets: A0 00", OCTET_STRING::theInfo, setOctets(filled(8192, 0x33)), A,
-     concat(bytes({0xA0, 0x00}), filled(8192, 0x33))},
+     concat(octetsOf({0xA0, 0x00}), filled(8192, 0x33))},
     {"unconstrained 16383 octets: BF FF", OCTET_STRING::theInfo, setOctets(filled(16383, 0x44)), A,
-     concat(bytes({0xBF, 0xFF}), filled(16383, 0x44))},
+     concat(octetsOf({0xBF, 0xFF}), filled(16383, 0x44))},
     {"SIZE(2) after a bit: 1 10101011 11001101", Pair<&Octets<FixedConstraint, 2, 2>>,
-     setPair(setOctets(bytes({0xAB, 0xCD}))), A, bytes({0xD5, 0xE6, 0x80})},
+     setPair(setOctets(octetsOf({0xAB, 0xCD}))), A, octetsOf({0xD5, 0xE6, 0x80})},
     {"SIZE(1..4), 2 octets after a bit: 1 01 then the octets unaligned (X.691 aligns)",
-     Pair<&Octets<FixedConstraint, 1, 4>>, setPair(setOctets(bytes({0xAB, 0xCD}))), A, bytes({0xB5, 0x79, 0xA0})},
+     Pair<&Octets<FixedConstraint, 1, 4>>, setPair(setOctets(octetsOf({0xAB, 0xCD}))), A, octetsOf({0xB5, 0x79, 0xA0})},
     {"SIZE(1..4), 3 octets after a bit: 1 10 | block", Pair<&Octets<FixedConstraint, 1, 4>>,
-     setPair(setOctets(bytes({1, 2, 3}))), A, bytes({0xC0, 0x01, 0x02, 0x03})},
-    {"SIZE(3..10,...) outside: 1 | general length", Octets<ExtendableConstraint, 3, 10>, setOctets(bytes({9})), A,
-     bytes({0x80, 0x01, 0x09})},
+     setPair(setOctets(octetsOf({1, 2, 3}))), A, octetsOf({0xC0, 0x01, 0x02, 0x03})},
+    {"SIZE(3..10,...) outside: 1 | general length", Octets<ExtendableConstraint, 3, 10>, setOctets(octetsOf({9})), A,
+     octetsOf({0x80, 0x01, 0x09})},
 
     // Character strings --------------------------------------------------------
     {"IA5String (SIZE(1..64)) abc: 000010 | 61 62 63", Ia5<FixedConstraint, 1, 64>, setText("abc"), A,
-     bytes({0x08, 0x61, 0x62, 0x63})},
-    {"IA5String abc: 03 | 61 62 63", IA5String::theInfo, setText("abc"), A, bytes({0x03, 0x61, 0x62, 0x63})},
+     octetsOf({0x08, 0x61, 0x62, 0x63})},
+    {"IA5String abc: 03 | 61 62 63", IA5String::theInfo, setText("abc"), A, octetsOf({0x03, 0x61, 0x62, 0x63})},
     {"UNALIGNED IA5String (SIZE(1..64)) abc: 000010 then 7-bit codes", Ia5<FixedConstraint, 1, 64>,
-     setText("abc"), U, bytes({0x0B, 0x0E, 0x2C, 0x60})},
+     setText("abc"), U, octetsOf({0x0B, 0x0E, 0x2C, 0x60})},
     {"UNALIGNED IA5String ab: aligned general length 02, 7-bit codes", IA5String::theInfo, setText("ab"), U,
-     bytes({0x02, 0xC3, 0x88})},
+     octetsOf({0x02, 0xC3, 0x88})},
     {"IA5String (SIZE(0..2)) after a bit: 2 x 8 bits fit 16, so no alignment", Pair<&Ia5<FixedConstraint, 0, 2>>,
-     setPair(setText("ab")), A, bytes({0xCC, 0x2C, 0x40})},
+     setPair(setText("ab")), A, octetsOf({0xCC, 0x2C, 0x40})},
     {"IA5String (SIZE(0..64)) empty then a bit: no alignment for an empty block",
-     Pair<&Ia5<FixedConstraint, 0, 64>>, setFields({setBool(false), setText("")}), A, bytes({0x00})},
+     Pair<&Ia5<FixedConstraint, 0, 64>>, setFields({setBool(false), setText("")}), A, octetsOf({0x00})},
     {"NumericString 12 and a space: indexes 2, 3, 0 in 4 bits", NumericString::theInfo, setText("12 "), A,
-     bytes({0x03, 0x23, 0x00})},
+     octetsOf({0x03, 0x23, 0x00})},
     {"PrintableString: own 8-bit codes", PrintableString::theInfo, setText("A b"), A,
-     bytes({0x03, 0x41, 0x20, 0x62})},
-    {"BMPString e-acute: 01 | 00 E9", BMPString::theInfo, setWide(L"é"), A, bytes({0x01, 0x00, 0xE9})},
+     octetsOf({0x03, 0x41, 0x20, 0x62})},
+    {"BMPString e-acute: 01 | 00 E9", BMPString::theInfo, setWide(L"é"), A, octetsOf({0x01, 0x00, 0xE9})},
     {"BMPString (SIZE(1)) after a bit: 16 bits fit, no alignment", Pair<&OneBmp>, setPair(setWide(L"é")), A,
-     bytes({0x80, 0x74, 0x80})},
+     octetsOf({0x80, 0x74, 0x80})},
 
     // CHOICE -----------------------------------------------------------------
-    {"{none, flag, num} flag true: index 01, 1", Leaf, setChoice(1, setBool(true)), A, bytes({0x60})},
-    {"{none, flag, num} num 2: 10 10", Leaf, setChoice(2, setInt(2)), A, bytes({0xA0})},
-    {"one alternative: no index", Only, setChoice(0, setBool(true)), A, bytes({0x80})},
-    {"extendable, root a = 5: 0 00 | length 1, 5", Alt, setChoice(0, setInt(5)), A, bytes({0x00, 0x01, 0x05})},
+    {"{none, flag, num} flag true: index 01, 1", Leaf, setChoice(1, setBool(true)), A, octetsOf({0x60})},
+    {"{none, flag, num} num 2: 10 10", Leaf, setChoice(2, setInt(2)), A, octetsOf({0xA0})},
+    {"one alternative: no index", Only, setChoice(0, setBool(true)), A, octetsOf({0x80})},
+    {"extendable, root a = 5: 0 00 | length 1, 5", Alt, setChoice(0, setInt(5)), A, octetsOf({0x00, 0x01, 0x05})},
     {"extension d = true: 1 0000000 | open type 01 80", Alt, setChoice(3, setBool(true)), A,
-     bytes({0x80, 0x01, 0x80})},
+     octetsOf({0x80, 0x01, 0x80})},
     {"extension e = num 2: 1 0000001 | open type 01 A0", Alt, setChoice(4, setChoice(2, setInt(2))), A,
-     bytes({0x81, 0x01, 0xA0})},
-    {"root c = NULL: 0 10", Alt, setChoice(2), A, bytes({0x40})},
+     octetsOf({0x81, 0x01, 0xA0})},
+    {"root c = NULL: 0 10", Alt, setChoice(2), A, octetsOf({0x40})},
 
     // SEQUENCE ---------------------------------------------------------------
-    {"extendable, no addition: 0 010 0001", Number, setFields({setEnum(2), setInt(1)}), A, bytes({0x21})},
+    {"extendable, no addition: 0 010 0001", Number, setFields({setEnum(2), setInt(1)}), A, octetsOf({0x21})},
     {"with the addition: 1 010 0001, small 0, map 1, open type 01 C0", Number,
-     setFields({setEnum(2), setInt(1), setEnum(3)}), A, bytes({0xA1, 0x01, 0x01, 0xC0})},
+     setFields({setEnum(2), setInt(1), setEnum(3)}), A, octetsOf({0xA1, 0x01, 0x01, 0xC0})},
     {"both OPTIONAL fields: 11 | 01 07 | 00 05", Options, setFields({setInt(7), setInt(5)}), A,
-     bytes({0xC0, 0x01, 0x07, 0x00, 0x05})},
-    {"second OPTIONAL only: 01 | 00 05", Options, setFields({Filler(), setInt(5)}), A, bytes({0x40, 0x00, 0x05})},
+     octetsOf({0xC0, 0x01, 0x07, 0x00, 0x05})},
+    {"second OPTIONAL only: 01 | 00 05", Options, setFields({Filler(), setInt(5)}), A, octetsOf({0x40, 0x00, 0x05})},
     {"UNALIGNED: an open type's contents are ALIGNED (8-bit IA5 inside)", Node,
      setFields({setInt(1), Filler(), setList({}), setText("a")}), U,
-     bytes({0x80, 0x40, 0x00, 0x01, 0x02, 0x01, 0x61})},
+     octetsOf({0x80, 0x40, 0x00, 0x01, 0x02, 0x01, 0x61})},
 
     // SEQUENCE OF --------------------------------------------------------------
     {"unconstrained, 1 and -1: 02 | 01 01 | 01 FF", IntList, setList({setInt(1), setInt(-1)}), A,
-     bytes({0x02, 0x01, 0x01, 0x01, 0xFF})},
+     octetsOf({0x02, 0x01, 0x01, 0x01, 0xFF})},
     {"SIZE(3) of a 0..4 enumeration: no count, 000 010 000", Triple,
-     setList({setEnum(0), setEnum(2), setEnum(0)}), A, bytes({0x08, 0x00})},
+     setList({setEnum(0), setEnum(2), setEnum(0)}), A, octetsOf({0x08, 0x00})},
 
     // OBJECT IDENTIFIER, GeneralizedTime, open types ------------------------------
     {"{1 2 840 113549}: length 6 | 2A 86 48 86 F7 0D", OBJECT_IDENTIFIER::theInfo, setOid({1, 2, 840, 113549}), A,
-     bytes({0x06, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D})},
+     octetsOf({0x06, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D})},
     {"UNALIGNED OBJECT IDENTIFIER after a bit: 8-bit length, aligned contents", Pair<&OBJECT_IDENTIFIER::theInfo>,
-     setPair(setOid({1, 2, 840, 113549})), U, bytes({0x83, 0x00, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D})},
+     setPair(setOid({1, 2, 840, 113549})), U, octetsOf({0x83, 0x00, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D})},
     {"GeneralizedTime: its text as a general length and octets", GeneralizedTime::theInfo,
      [](AbstractData& v) { dynamic_cast<GeneralizedTime&>(v) = GeneralizedTime(2024, 1, 2, 3, 4, 5, 0, 0, true); }, A,
-     concat(bytes({15}), std::vector<char>({'2', '0', '2', '4', '0', '1', '0', '2', '0', '3', '0', '4', '0', '5', 'Z'}))},
-    {"OpenData with received octets: written as they are", OpenData::theInfo, setOpenBuffer(bytes({0x01, 0x80})), A,
-     bytes({0x02, 0x01, 0x80})},
-    {"an open type whose value has no bits holds one zero octet", OpenNull, nothing(), A, bytes({0x01, 0x00})},
+     concat(octetsOf({15}), std::vector<char>({'2', '0', '2', '4', '0', '1', '0', '2', '0', '3', '0', '4', '0', '5', 'Z'}))},
+    {"OpenData with received octets: written as they are", OpenData::theInfo, setOpenBuffer(octetsOf({0x01, 0x80})), A,
+     octetsOf({0x02, 0x01, 0x80})},
+    {"an open type whose value has no bits holds one zero octet", OpenNull, nothing(), A, octetsOf({0x01, 0x00})},
     {"type-constrained open type of 0..7 holding 5: 01 | 101 padded", OpenSmall, setContained(setInt(5)), A,
-     bytes({0x01, 0xA0})},
+     octetsOf({0x01, 0xA0})},
 };
 
 } // namespace
@@ -296,7 +293,7 @@ TEST(PERVectors, EncodingIsExactlyTheDerivedOctets)
         std::unique_ptr<AbstractData> value = make(v.type, v.value);
         std::vector<char> out;
         EXPECT_TRUE(PEREncoder::encode(*value, v.aligned, out)) << v.what;
-        EXPECT_EQ(hex(v.wire), hex(out)) << v.what;
+        EXPECT_EQ(hexText(v.wire), hexText(out)) << v.what;
     }
 }
 
@@ -318,7 +315,7 @@ TEST(PERVectors, CoderEnvironmentRunsRuleTwoAlignedAndRuleThreeUnaligned)
         CoderEnv env(rule);
         std::vector<char> out(1, 'x');
         ASSERT_TRUE(encode(*value, &env, std::back_inserter(out)));
-        EXPECT_EQ(rule == CoderEnv::per_Aligned ? "78 08 61 62 63 " : "78 0B 0E 2C 60 ", hex(out));
+        EXPECT_EQ(rule == CoderEnv::per_Aligned ? "78 08 61 62 63" : "78 0B 0E 2C 60", hexText(out));
         std::unique_ptr<AbstractData> back(value->info()->create(value->info()));
         ASSERT_TRUE(decode(out.data() + 1, out.data() + out.size(), &env, *back, true));
         EXPECT_EQ(0, value->compare(*back));
@@ -342,37 +339,37 @@ struct Input {
 
 std::vector<char> listOf(unsigned count)
 {
-    std::vector<char> wire = count < 128 ? bytes({int(count)}) : bytes({0x80, int(count)});
+    std::vector<char> wire = count < 128 ? octetsOf({int(count)}) : octetsOf({0x80, int(count)});
     for (unsigned i = 0; i < count; ++i)
-        wire = concat(wire, bytes({0x01, 0x05}));
+        wire = concat(wire, octetsOf({0x01, 0x05}));
     return wire;
 }
 
 std::vector<Input> const refused = {
-    {"an unconstrained INTEGER of zero octets", INTEGER::theInfo, bytes({0x00})},
-    {"an unconstrained INTEGER of five octets", INTEGER::theInfo, bytes({0x05, 1, 2, 3, 4, 5})},
-    {"a two-octet length without its second octet", OCTET_STRING::theInfo, bytes({0x80})},
-    {"a fragmented length", OCTET_STRING::theInfo, bytes({0xC0, 0x01})},
-    {"an OCTET STRING shorter than its length", OCTET_STRING::theInfo, bytes({0x03, 0x01, 0x02})},
-    {"a BIT STRING longer than the bits left", BIT_STRING::theInfo, bytes({0x10, 0xFF})},
-    {"a NumericString index beyond its 11 characters", NumericString::theInfo, bytes({0x01, 0xF0})},
-    {"an IA5String block cut short", IA5String::theInfo, bytes({0x03, 0x61, 0x62})},
-    {"OBJECT IDENTIFIER contents past the end", OBJECT_IDENTIFIER::theInfo, bytes({0x06, 0x2A, 0x86})},
-    {"a CHOICE extension longer than what is left", Alt, bytes({0x80, 0x05, 0x80})},
-    {"a known addition longer than what is left", Number, bytes({0xA1, 0x01, 0x05, 0xC0})},
-    {"an unknown addition longer than what is left", Later, bytes({0xB0, 0x54, 0x01, 0x80, 0x03, 0xAA, 0xBB})},
-    {"a type-constrained open type longer than what is left", OpenSmall, bytes({0x05, 0xA0})},
-    {"a value running past its open type (16 bits in one octet)", OpenWord, bytes({0x01, 0x00, 0x05})},
+    {"an unconstrained INTEGER of zero octets", INTEGER::theInfo, octetsOf({0x00})},
+    {"an unconstrained INTEGER of five octets", INTEGER::theInfo, octetsOf({0x05, 1, 2, 3, 4, 5})},
+    {"a two-octet length without its second octet", OCTET_STRING::theInfo, octetsOf({0x80})},
+    {"a fragmented length", OCTET_STRING::theInfo, octetsOf({0xC0, 0x01})},
+    {"an OCTET STRING shorter than its length", OCTET_STRING::theInfo, octetsOf({0x03, 0x01, 0x02})},
+    {"a BIT STRING longer than the bits left", BIT_STRING::theInfo, octetsOf({0x10, 0xFF})},
+    {"a NumericString index beyond its 11 characters", NumericString::theInfo, octetsOf({0x01, 0xF0})},
+    {"an IA5String block cut short", IA5String::theInfo, octetsOf({0x03, 0x61, 0x62})},
+    {"OBJECT IDENTIFIER contents past the end", OBJECT_IDENTIFIER::theInfo, octetsOf({0x06, 0x2A, 0x86})},
+    {"a CHOICE extension longer than what is left", Alt, octetsOf({0x80, 0x05, 0x80})},
+    {"a known addition longer than what is left", Number, octetsOf({0xA1, 0x01, 0x05, 0xC0})},
+    {"an unknown addition longer than what is left", Later, octetsOf({0xB0, 0x54, 0x01, 0x80, 0x03, 0xAA, 0xBB})},
+    {"a type-constrained open type longer than what is left", OpenSmall, octetsOf({0x05, 0xA0})},
+    {"a value running past its open type (16 bits in one octet)", OpenWord, octetsOf({0x01, 0x00, 0x05})},
     {"a BOOLEAN at the end of the input", BOOLEAN::theInfo, {}},
     {"the extension bit of a SEQUENCE at the end", Number, {}},
     {"the extension bit of an INTEGER at the end", Nibble, {}},
     {"a size extension bit at the end", Octets<ExtendableConstraint, 3, 10>, {}},
-    {"a root CHOICE index 3 of 3 alternatives", Leaf, bytes({0xC0})},
+    {"a root CHOICE index 3 of 3 alternatives", Leaf, octetsOf({0xC0})},
     {"129 list elements", IntList, listOf(129)},
-    {"129 extension bits: 1 011 1 | 01 80", Later, concat(bytes({0xB8, 0x01, 0x80}), filled(17, 0))},
-    {"an extension bit count that wraps to 0", Later, bytes({0xB8, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0x00})},
-    {"a string length of 16385", Big, concat(bytes({0x40, 0x01}), filled(16385, 0))},
-    {"a present field that has no type", Broken, bytes({0x40})},
+    {"129 extension bits: 1 011 1 | 01 80", Later, concat(octetsOf({0xB8, 0x01, 0x80}), filled(17, 0))},
+    {"an extension bit count that wraps to 0", Later, octetsOf({0xB8, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0x00})},
+    {"a string length of 16385", Big, concat(octetsOf({0x40, 0x01}), filled(16385, 0))},
+    {"a present field that has no type", Broken, octetsOf({0x40})},
 };
 
 std::vector<char> encodingOf(AbstractData const& value)
@@ -417,14 +414,14 @@ TEST(PERDecoder, RefusesInputItCannotReadWithinBoundsOrLimits)
 TEST(PERDecoder, StaysLenientWhereTheRulesAre)
 {
     std::unique_ptr<AbstractData> v = make(Int<FixedConstraint, 0, 2>, nothing());
-    ASSERT_TRUE(decodes(*v, bytes({0xC0}))) << "2 bits can carry 3";
+    ASSERT_TRUE(decodes(*v, octetsOf({0xC0}))) << "2 bits can carry 3";
     EXPECT_EQ(3, dynamic_cast<INTEGER&>(*v).getValue());
 
     v = make(BOOLEAN::theInfo, nothing());
-    ASSERT_TRUE(decodes(*v, bytes({0x80, 0xFF, 0xFF}))) << "octets after the value are ignored";
+    ASSERT_TRUE(decodes(*v, octetsOf({0x80, 0xFF, 0xFF}))) << "octets after the value are ignored";
 
     v = make(Gappy, nothing());
-    ASSERT_TRUE(decodes(*v, bytes({0x78}))) << "0 1111: a root value above the maximum";
+    ASSERT_TRUE(decodes(*v, octetsOf({0x78}))) << "0 1111: a root value above the maximum";
     EXPECT_EQ(15, dynamic_cast<ENUMERATED&>(*v).getValue());
 
     v = make(IntList, nothing());
@@ -432,7 +429,7 @@ TEST(PERDecoder, StaysLenientWhereTheRulesAre)
     EXPECT_EQ(128u, dynamic_cast<SEQUENCE_OF_Base&>(*v).size());
 
     v = make(Later, nothing());
-    EXPECT_TRUE(decodes(*v, concat(bytes({0xB8, 0x01, 0x7F}), filled(16, 0)))) << "128 extension bits";
+    EXPECT_TRUE(decodes(*v, concat(octetsOf({0xB8, 0x01, 0x7F}), filled(16, 0)))) << "128 extension bits";
 }
 
 TEST(PERDecoder, SkipsExtensionsItDoesNotKnow)
@@ -440,39 +437,39 @@ TEST(PERDecoder, SkipsExtensionsItDoesNotKnow)
     // 1 011 (a = 3), 3 bits follow (0 000010), map 101; b = true; an unknown
     // addition of two octets that ends exactly at the end of the input.
     std::unique_ptr<AbstractData> later = make(Later, nothing());
-    ASSERT_TRUE(decodes(*later, bytes({0xB0, 0x54, 0x01, 0x80, 0x02, 0xAA, 0xBB})));
+    ASSERT_TRUE(decodes(*later, octetsOf({0xB0, 0x54, 0x01, 0x80, 0x02, 0xAA, 0xBB})));
     std::unique_ptr<AbstractData> expected = make(Later, setFields({setInt(3), setBool(true)}));
     EXPECT_EQ(0, expected->compare(*later));
 
     // 1 0000010: the third extension alternative, which this schema lacks.
     std::unique_ptr<AbstractData> alt = make(Alt, nothing());
-    ASSERT_TRUE(decodes(*alt, bytes({0x82, 0x02, 0xAA, 0xBB})));
+    ASSERT_TRUE(decodes(*alt, octetsOf({0x82, 0x02, 0xAA, 0xBB})));
     EXPECT_EQ(CHOICE::unknownSelection, dynamic_cast<CHOICE&>(*alt).getSelection());
 
     // An extension index of 0xFFFFFFFF does not wrap round to a root alternative.
-    ASSERT_TRUE(decodes(*alt, bytes({0xC0, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00})));
+    ASSERT_TRUE(decodes(*alt, octetsOf({0xC0, 0x04, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00})));
     EXPECT_EQ(CHOICE::unknownSelection, dynamic_cast<CHOICE&>(*alt).getSelection());
 }
 
 TEST(PERDecoder, ExtensionBitZeroClearsAdditionsOfAnEarlierDecode)
 {
     std::unique_ptr<AbstractData> number = make(Number, nothing());
-    ASSERT_TRUE(decodes(*number, bytes({0xA1, 0x01, 0x01, 0xC0})));
+    ASSERT_TRUE(decodes(*number, octetsOf({0xA1, 0x01, 0x01, 0xC0})));
     SEQUENCE& seq = dynamic_cast<SEQUENCE&>(*number);
     EXPECT_TRUE(seq.hasOptionalField(0));
-    ASSERT_TRUE(decodes(*number, bytes({0x21})));
+    ASSERT_TRUE(decodes(*number, octetsOf({0x21})));
     EXPECT_FALSE(seq.hasOptionalField(0));
-    EXPECT_EQ(hex(bytes({0x21})), hex(encodingOf(*number)));
+    EXPECT_EQ(hexText(octetsOf({0x21})), hexText(encodingOf(*number)));
 }
 
 TEST(PERDecoder, NeverLeavesAFieldPresentThatCouldNotBeMade)
 {
     std::unique_ptr<AbstractData> value = make(Broken, nothing());
     SEQUENCE& seq = dynamic_cast<SEQUENCE&>(*value);
-    EXPECT_FALSE(decodes(*value, bytes({0x40})));
+    EXPECT_FALSE(decodes(*value, octetsOf({0x40})));
     EXPECT_FALSE(seq.hasOptionalField(0));
     // 1 0 0000000 1: the addition b is present; skipped by its length.
-    EXPECT_TRUE(decodes(*value, bytes({0x80, 0x40, 0x01, 0x55})));
+    EXPECT_TRUE(decodes(*value, octetsOf({0x80, 0x40, 0x01, 0x55})));
     EXPECT_FALSE(seq.hasOptionalField(1));
 }
 
@@ -492,7 +489,7 @@ TEST(PERDecoder, MakesListElementsOnlyAsItReadsThem)
     // a count of 100 followed by a single element
     std::unique_ptr<AbstractData> list = make(CountedList, nothing());
     elementsMade = 0;
-    EXPECT_FALSE(decodes(*list, bytes({0x64, 0x01, 0x05})));
+    EXPECT_FALSE(decodes(*list, octetsOf({0x64, 0x01, 0x05})));
     EXPECT_EQ(2, elementsMade);
     EXPECT_EQ(1u, dynamic_cast<SEQUENCE_OF_Base&>(*list).size()) << "the element that failed is removed";
 }
@@ -549,10 +546,10 @@ TEST(PEREncoder, WritesOnlyTheExtensionBitsTheTypeKnows)
     SEQUENCE& seq = dynamic_cast<SEQUENCE&>(*later);
     seq.extensionMap().resize(3);
     seq.extensionMap().set(2);
-    EXPECT_EQ(hex(bytes({0xB0, 0x10, 0x01, 0x80})), hex(encodingOf(*later)));
+    EXPECT_EQ(hexText(octetsOf({0xB0, 0x10, 0x01, 0x80})), hexText(encodingOf(*later)));
     // Only the unknown one marked: the extension bit is 0 (0 011).
     seq.removeOptionalField(0);
-    EXPECT_EQ(hex(bytes({0x30})), hex(encodingOf(*later)));
+    EXPECT_EQ(hexText(octetsOf({0x30})), hexText(encodingOf(*later)));
 }
 
 TEST(PERDecoder, DecodesAnOpenTypeLaterFromItsRawOctets)
@@ -561,9 +558,9 @@ TEST(PERDecoder, DecodesAnOpenTypeLaterFromItsRawOctets)
     // the receiver picks (here 0..7, 101 padded).
     std::unique_ptr<AbstractData> value = make(OpenData::theInfo, nothing());
     OpenData& open = dynamic_cast<OpenData&>(*value);
-    ASSERT_TRUE(decodes(open, bytes({0x01, 0xA0})));
+    ASSERT_TRUE(decodes(open, octetsOf({0x01, 0xA0})));
     ASSERT_TRUE(open.has_buf());
-    EXPECT_EQ(hex(bytes({0xA0})), hex(*open.get_buf()));
+    EXPECT_EQ(hexText(octetsOf({0xA0})), hexText(*open.get_buf()));
 
     PERDecoder decoder(nullptr, nullptr, nullptr, true);
     EXPECT_FALSE(decoder.revisit(open)) << "no contained value to decode into";

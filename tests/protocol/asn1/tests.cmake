@@ -46,3 +46,6 @@ if(NOT CMAKE_CROSSCOMPILING)
   add_dependencies(zuzu_interop zuzu_interop_subset)
   target_compile_definitions(zuzu_interop PRIVATE "ZUZU_INTEROP_DIRECTORY=\"${zuzu_subset_dir}\"")
 endif()
+
+# The constraint checks also run on the control-link messages.
+set(SERVER_TEST_EXTRA_constraint_check_test asn1_test_types per_fuzz_support zuzu_sample_messages)

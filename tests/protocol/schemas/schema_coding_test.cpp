@@ -7,7 +7,7 @@
 #include "protocol/schemas/TypeTable.h"
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
-#include "runtime/text/ExtBufInHex.h"
+#include "support/HexText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +17,6 @@
 namespace {
 
 typedef std::vector<char> Octets;
-
-std::string hex(Octets const& octets)
-{
-    std::ostringstream text;
-    text << ext::OutBufInHex(octets.data(), octets.size());
-    return text.str().substr(0, text.str().empty() ? 0 : text.str().size() - 1);
-}
 
 bool encode(ASN1::AbstractData const& value, Octets& out, int rule = ASN1::CoderEnv::per_Aligned)
 {
@@ -97,7 +90,7 @@ TEST(SchemaCoding, ControlLinkMessagesHaveTheirHandDerivedEncodings)
     for (Case const& c : cases) {
         Octets out;
         ASSERT_TRUE(encode(c.message, out)) << c.what;
-        EXPECT_EQ(c.octets, hex(out)) << c.what;
+        EXPECT_EQ(c.octets, hexText(out)) << c.what;
         ZUZU::Message back;
         ASSERT_TRUE(decode(out, back)) << c.what;
         EXPECT_EQ(0, back.compare(c.message)) << c.what;
@@ -153,7 +146,7 @@ TEST(SchemaCoding, AMessageCarryingAStandInIsNeitherCodedNorReadButStillLogs)
     // Signal 15 rtpExt followed by octets that the stand-in cannot take.
     for (Octets const& in : {Octets{'\x23', '\xC0'}, Octets{'\x23', '\xC0', '\x00', '\x00', '\x00', '\x00'}}) {
         ZUZU::Message back;
-        EXPECT_FALSE(decode(in, back)) << hex(in);
+        EXPECT_FALSE(decode(in, back)) << hexText(in);
     }
     // The same frame with signal 16 vad (two absent BOOLEANs) decodes.
     ZUZU::Message vad;

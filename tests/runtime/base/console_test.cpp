@@ -1,4 +1,5 @@
 #include "runtime/base/Console.h"
+#include "support/StreamCapture.h"
 
 #include <fcntl.h>
 #include <termios.h>
@@ -47,12 +48,11 @@ TEST_F(StdinReplaced, BinaryModeClearsLineEditingAndEchoButKeepsSignals)
 TEST_F(StdinReplaced, FailuresAreReportedOnStandardError)
 {
     replaceWith(open("/dev/null", O_RDONLY));
-    testing::internal::CaptureStderr();
+    StreamCapture errors(std::cerr);
     EXPECT_NE(0, Console::SwitchToBinaryMode());
     close(STDIN_FILENO);
     EXPECT_NE(0, Console::SwitchToNonBlockMode());
-    EXPECT_EQ("can't obtain terminal attributes\ncan't switch terminal to blocked mode\n",
-              testing::internal::GetCapturedStderr());
+    EXPECT_EQ("can't obtain terminal attributes\ncan't switch terminal to blocked mode\n", errors.text());
 }
 
 } // namespace

@@ -2,40 +2,15 @@
 
 #include "support/ConnectionTestSupport.h"
 #include "support/LoopStepper.h"
+#include "support/NoFreeDescriptors.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fcntl.h>
-#include <sys/resource.h>
 
 using State = Control::Service::State;
 
 namespace {
-
-// Leaves no descriptor free while it lives.
-class NoFreeDescriptors {
-public:
-    NoFreeDescriptors()
-    {
-        getrlimit(RLIMIT_NOFILE, &saved_);
-        rlimit low = saved_;
-        low.rlim_cur = 64;
-        setrlimit(RLIMIT_NOFILE, &low);
-        for (int fd; (fd = fcntl(0, F_DUPFD_CLOEXEC, 0)) >= 0;)
-            taken_.push_back(fd);
-    }
-    ~NoFreeDescriptors()
-    {
-        for (int fd : taken_)
-            close(fd);
-        setrlimit(RLIMIT_NOFILE, &saved_);
-    }
-
-private:
-    rlimit saved_;
-    std::vector<int> taken_;
-};
 
 // The acceptor tries again 5000 ms after a failure to listen, not earlier.
 void listens_after_the_retry_interval(LoopStepper& loop, Control::AcceptorNet const& acceptor)
@@ -62,7 +37,7 @@ TEST(AcceptorRetry, PortInUseIsTriedAgainEveryFiveSeconds)
 
     listens_after_the_retry_interval(loop, link);
     EXPECT_EQ(port, link.bound_port());
-    EXPECT_TRUE(TcpClient(port).connected());
+    EXPECT_TRUE(TpktClient(port).connected());
     link.Deactivate();
 }
 

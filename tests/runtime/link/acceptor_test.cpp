@@ -61,9 +61,9 @@ struct AcceptorFixture : ::testing::Test {
         link.UnBind();
     }
     // A client that the link has taken as its peer.
-    std::unique_ptr<TcpClient> attach_client()
+    std::unique_ptr<TpktClient> attach_client()
     {
-        auto client = std::make_unique<TcpClient>(port);
+        auto client = std::make_unique<TpktClient>(port);
         int const connects = notify.count("connect");
         EXPECT_TRUE(loop.run_until([&] { return notify.count("connect") > connects; }));
         return client;
@@ -74,7 +74,7 @@ struct AcceptorFixture : ::testing::Test {
         return loop.run_until([&] { return logged(text); });
     }
     // One frame from the client comes back from the link.
-    void expect_echo(TcpClient& client, std::string const& hex)
+    void expect_echo(TpktClient& client, std::string const& hex)
     {
         notify.action = [&](std::string const& event) {
             if (event.rfind("message ", 0) == 0) {
@@ -111,7 +111,7 @@ TEST_F(PlainAcceptor, ServesOnePeerAndRefusesEveryOther)
     EXPECT_EQ(first->name(), link.peerName());
     EXPECT_EQ(first->port(), link.peerAddr().GetPort());
 
-    TcpClient second(port);
+    TpktClient second(port);
     ASSERT_TRUE(run_until_logged("refuse connection from " + second.name()));
     EXPECT_TRUE(second.closed_within(1000));
     expect_echo(*first, "01 02 03");
@@ -124,7 +124,7 @@ TEST_F(PlainAcceptor, DeactivationClosesTheListenerButKeepsThePeer)
     auto peer = attach_client();
     link.Deactivate();
     EXPECT_EQ(0u, link.bound_port());
-    EXPECT_FALSE(TcpClient(port).connected());
+    EXPECT_FALSE(TpktClient(port).connected());
     peer->send(tpkt_frame("0A"));
     ASSERT_TRUE(loop.run_until([&] { return notify.count("message") == 1; }));
 }
@@ -133,14 +133,14 @@ TEST_F(CheckAcceptor, PeersKnockingWhileOneIsConnectedAreRefusedAndStartTheWatch
 {
     // Two connections pending at one wake-up: the first is attached, the
     // second refused in the same callback.
-    TcpClient first(port);
-    TcpClient second(port);
+    TpktClient first(port);
+    TpktClient second(port);
     ASSERT_TRUE(run_until_logged("CheckConnectionState CheckConnection"));
     EXPECT_EQ(first.name(), link.peerName());
     EXPECT_TRUE(second.closed_within(1000));
     EXPECT_THAT(keep_alive(link.checkFd().get()), ElementsAre(1, 1, 1, 3));
 
-    TcpClient third(port);
+    TpktClient third(port);
     ASSERT_TRUE(run_until_logged("refuse connection from " + third.name()));
     EXPECT_EQ("refuse connection from " + second.name() + "\nCheckConnectionState CheckConnection\n"
               "refuse connection from " + third.name() + "\n",
@@ -185,11 +185,11 @@ TEST_F(CheckAcceptor, ADroppedConnectionIsClosedTowardsThePeer)
 {
     struct Case {
         char const* how;
-        std::function<void(CheckAcceptor&, TcpClient&)> drop;
+        std::function<void(CheckAcceptor&, TpktClient&)> drop;
     };
     Case const cases[] = {
-        {"Disconnect", [](CheckAcceptor& f, TcpClient&) { f.link.Disconnect(); }},
-        {"peer ends its side", [](CheckAcceptor&, TcpClient& c) { shutdown(c.fd(), SHUT_WR); }},
+        {"Disconnect", [](CheckAcceptor& f, TpktClient&) { f.link.Disconnect(); }},
+        {"peer ends its side", [](CheckAcceptor&, TpktClient& c) { shutdown(c.fd(), SHUT_WR); }},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.how);
@@ -219,7 +219,7 @@ TEST_F(CheckAcceptor, PeerKnockingWhileTheLastOneIsTornDownIsRefused)
     port = link.bound_port();
     auto first = attach_client();
     pipe.put();
-    TcpClient knocking(port);
+    TpktClient knocking(port);
     ASSERT_TRUE(loop.run_until([&] { return notify.count("disconnect") == 1; }));
     EXPECT_TRUE(knocking.closed_within(1000));
     EXPECT_EQ("control connection " + first->name() + " closed.\nrefuse connection from " + knocking.name() + "\n",

@@ -56,9 +56,9 @@ TEST(ConnectionDescriptors, AcceptorLeavesNoDescriptorBehind)
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         {
-            TcpClient peer(port);
+            TpktClient peer(port);
             ASSERT_TRUE(loop.run_until([&] { return notify.count("connect") == i + 1; }, 3000));
-            TcpClient knocking(port);
+            TpktClient knocking(port);
             ASSERT_TRUE(loop.run_until([&] { return occurrences(quiet.err.text(), "refuse connection") == i + 1; }, 3000));
             if (i % 2)
                 link.Disconnect();
@@ -88,13 +88,13 @@ TEST(ConnectionDescriptors, ConnectorLeavesNoDescriptorBehind)
         for (int i = 0; i < 3; ++i) {
             ASSERT_TRUE(link.Activate());
             ASSERT_TRUE(loop.run_until([&] { return notify.count("connect") == i + 1; }, 3000));
-            TcpClient accepted(peer.accept_within(1000));
+            TpktClient accepted(peer.accept_within(1000));
             link.Deactivate();
         }
         // An attempt still under way is abandoned.
         link.Activate();
         link.Deactivate();
-        TcpClient abandoned(peer.accept_within(200));
+        TpktClient abandoned(peer.accept_within(200));
         link.UnBind();
     }
     {
@@ -121,12 +121,12 @@ TEST(ConnectionDescriptors, ReceiverMayDestroyItsConnectionWhenToldOfTheLoss)
         owner.link.reset(link);
         link->Bind(&owner);
         ASSERT_TRUE(link->Activate());
-        std::unique_ptr<TcpClient> peer;
+        std::unique_ptr<TpktClient> peer;
         if (acceptor)
-            peer = std::make_unique<TcpClient>(static_cast<Control::AcceptorNet*>(link)->bound_port());
+            peer = std::make_unique<TpktClient>(static_cast<Control::AcceptorNet*>(link)->bound_port());
         ASSERT_TRUE(loop.run_until([&] { return link->state() == State::Connected; }, 3000));
         if (!acceptor)
-            peer = std::make_unique<TcpClient>(listener.accept_within(1000));
+            peer = std::make_unique<TpktClient>(listener.accept_within(1000));
         peer.reset();
         ASSERT_TRUE(loop.run_until([&] { return !owner.link; }, 3000));
         loop.run_until([] { return false; }, 20);

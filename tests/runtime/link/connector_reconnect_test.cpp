@@ -25,7 +25,7 @@ TEST(ConnectorReconnect, LostConnectionIsFollowedByANewAttemptTenSecondsLater)
     EXPECT_EQ(1, notify.count("connect"));
     loop.advance(1);
     ASSERT_TRUE(loop.run_until([&] { return notify.count("connect") == 2; }));
-    TcpClient second(peer.accept_within(1000));
+    TpktClient second(peer.accept_within(1000));
     EXPECT_TRUE(second.connected());
     EXPECT_EQ(-1, peer.accept_within(50)) << "one connection per attempt";
     link.Deactivate();

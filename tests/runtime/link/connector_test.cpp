@@ -60,7 +60,7 @@ TEST_F(ConnectorFixture, ConnectsToTheConfiguredPeerAndCarriesFrames)
                      : std::make_unique<Control::ConnectorNet>("127.0.0.1", static_cast<unsigned short>(peer.port())));
         EXPECT_TRUE(link->Activate());
         ASSERT_TRUE(run_until_connected());
-        TcpClient accepted(peer.accept_within(1000));
+        TpktClient accepted(peer.accept_within(1000));
         ASSERT_TRUE(accepted.connected());
         EXPECT_EQ(State::Connected, link->state());
         EXPECT_EQ(target, link->peerName());
@@ -130,7 +130,7 @@ TEST_F(ConnectorFixture, DisconnectDuringAnAttemptAbandonsIt)
     EXPECT_THAT(notify->events, ElementsAre("disconnect Connecting"));
     // The kernel completed the abandoned connection; it is closed, and no
     // other attempt follows it.
-    TcpClient abandoned(peer.accept_within(1000));
+    TpktClient abandoned(peer.accept_within(1000));
     EXPECT_TRUE(abandoned.closed_within(1000));
     EXPECT_EQ(-1, peer.accept_within(100));
 }
@@ -159,7 +159,7 @@ TEST_F(ConnectorFixture, LostConnectionIsReportedOnTheNextPass)
     ASSERT_TRUE(run_until_connected());
     std::string const name = link->peerName();
     {
-        TcpClient accepted(peer.accept_within(1000));
+        TpktClient accepted(peer.accept_within(1000));
     }
     ASSERT_TRUE(loop.run_until([&] { return notify->count("disconnect") == 1; }, 3000));
     EXPECT_THAT(notify->events, ElementsAre("connect Connected", "disconnect Connecting"));

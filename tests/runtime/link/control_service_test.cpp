@@ -53,7 +53,7 @@ struct ServiceFixture : ::testing::Test {
     {
         ASSERT_EQ(static_cast<ssize_t>(bytes.size()), write(peer, bytes.data(), bytes.size()));
     }
-    std::string peer_reads(std::size_t size) { return TcpClient(dup(peer)).receive_hex(size, 2000); }
+    std::string peer_reads(std::size_t size) { return TpktClient(dup(peer)).receive_hex(size, 2000); }
     bool run_until_disconnect() { return loop.run_until([&] { return notify.count("disconnect") > 0; }, 3000); }
 
     LoopStepper loop;
@@ -113,7 +113,7 @@ TEST_F(ServiceFixture, MessagesLongerThanOneFrameAreRefused)
               "Control::Service::Send() ignore Send request of -1 bytes: more than one frame.\n",
               errors.text());
     link.Send(data.data(), static_cast<int>(data.size() - 1));
-    TcpClient reader(dup(peer));
+    TpktClient reader(dup(peer));
     std::vector<unsigned char> frame = reader.receive(65535, 2000);
     ASSERT_EQ(65535u, frame.size());
     EXPECT_TRUE(reader.receive(1, 50).empty());
@@ -132,7 +132,7 @@ TEST_F(ServiceFixture, LossIsReportedOnceOnTheNextPassWithTheLinkConnectingAgain
     link.Disconnect();
     EXPECT_EQ(Control::Service::State::Deactivating, link.state());
     link.Disconnect();
-    EXPECT_TRUE(TcpClient(dup(peer)).closed_within(1000)) << "the peer sees the connection closed at once";
+    EXPECT_TRUE(TpktClient(dup(peer)).closed_within(1000)) << "the peer sees the connection closed at once";
     ASSERT_TRUE(run_until_disconnect());
     EXPECT_THAT(notify.events, ElementsAre("connect Connected", "disconnect Connecting"));
     EXPECT_THAT(link.calls, ElementsAre("deactivate", "activate", "after loss"));

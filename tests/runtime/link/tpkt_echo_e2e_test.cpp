@@ -7,7 +7,7 @@ namespace {
 
 struct EchoServer : ::testing::Test {
     void SetUp() override { ASSERT_NE(0u, echo.port()) << echo.errors(); }
-    void expect_echo(TcpClient& client, std::vector<unsigned char> const& payload)
+    void expect_echo(TpktClient& client, std::vector<unsigned char> const& payload)
     {
         std::vector<unsigned char> const frame = tpkt_frame(payload);
         ASSERT_TRUE(client.send(frame));
@@ -28,7 +28,7 @@ std::vector<unsigned char> pattern(std::size_t size)
 
 TEST_F(EchoServer, FramesComeBackByteIdentical)
 {
-    TcpClient client(echo.port());
+    TpktClient client(echo.port());
     ASSERT_TRUE(client.connected());
     for (std::size_t size : {0u, 1u, 3u, 255u, 256u, 1400u, 65531u})
         expect_echo(client, pattern(size));
@@ -53,7 +53,7 @@ TEST_F(EchoServer, FramesComeBackByteIdentical)
 
 TEST_F(EchoServer, MalformedInputIsLoggedAndTheNextFrameStillArrives)
 {
-    TcpClient client(echo.port());
+    TpktClient client(echo.port());
     struct Case {
         char const* garbage;
         char const* line;
@@ -76,11 +76,11 @@ TEST_F(EchoServer, MalformedInputIsLoggedAndTheNextFrameStillArrives)
 
 TEST_F(EchoServer, SecondClientIsRefusedWhileTheFirstKeepsWorking)
 {
-    TcpClient first(echo.port());
+    TpktClient first(echo.port());
     expect_echo(first, pattern(10));
     EXPECT_TRUE(echo.output_shows("new connection from " + first.name() + "\n"));
 
-    TcpClient second(echo.port());
+    TpktClient second(echo.port());
     EXPECT_TRUE(second.closed_within(5000));
     EXPECT_TRUE(echo.errors_show("refuse connection from " + second.name() + "\nCheckConnectionState CheckConnection\n"));
     expect_echo(first, pattern(20));
@@ -94,7 +94,7 @@ TEST_F(EchoServer, SecondClientIsRefusedWhileTheFirstKeepsWorking)
     std::string const name = first.name();
     first.reset();
     EXPECT_TRUE(echo.errors_show("control connection " + name + " closed.\n"));
-    TcpClient third(echo.port());
+    TpktClient third(echo.port());
     expect_echo(third, pattern(40));
     EXPECT_TRUE(echo.output_shows("new connection from " + third.name() + "\n"));
 }

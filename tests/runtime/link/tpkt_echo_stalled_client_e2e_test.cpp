@@ -17,7 +17,7 @@ TEST(EchoServerStalledClient, WriteTimeoutDropsTheLinkAndTheNextClientIsServed)
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     sockaddr_in const address = loopback(echo.port());
     ASSERT_EQ(0, connect(fd, reinterpret_cast<sockaddr const*>(&address), sizeof address));
-    TcpClient stalled(fd);
+    TpktClient stalled(fd);
     std::string const name = stalled.name();
     fcntl(fd, F_SETFL, O_NONBLOCK);
 
@@ -38,7 +38,7 @@ TEST(EchoServerStalledClient, WriteTimeoutDropsTheLinkAndTheNextClientIsServed)
     EXPECT_NE(std::string::npos, echo.errors().find("SockStream[echo]: write timeout, sendbuf="));
     EXPECT_TRUE(stalled.closed_within(5000));
 
-    TcpClient next(echo.port());
+    TpktClient next(echo.port());
     std::vector<unsigned char> const small_frame = tpkt_frame("01 02");
     ASSERT_TRUE(next.send(small_frame));
     EXPECT_TRUE(next.receive(small_frame.size()) == small_frame);

@@ -5,6 +5,7 @@
 #include "runtime/loop/Dpc.h"
 #include "runtime/loop/Multiplexer.h"
 #include "support/LoopProbes.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -198,15 +199,13 @@ TEST_F(ChildWaitTest, AWaiterMayDestroyItselfAndBeReusedForAnotherChild)
 
 TEST_F(ChildWaitTest, AnUnknownChildIsReapedAndLogged)
 {
-    std::ostringstream log;
-    auto* saved = std::clog.rdbuf(log.rdbuf());
+    StreamCapture log(std::clog);
     pid_t pid = spawn(9);
     std::string expected = "terminate child process, pid=" + std::to_string(pid) + " status=" + std::to_string(9 << 8) + "\n";
 
-    runUntil([&] { return log.str().find(expected) != std::string::npos; });
-    std::clog.rdbuf(saved);
+    runUntil([&] { return log.text().find(expected) != std::string::npos; });
 
-    EXPECT_NE(std::string::npos, log.str().find(expected)) << log.str();
+    EXPECT_NE(std::string::npos, log.text().find(expected)) << log.text();
     errno = 0;
     EXPECT_EQ(-1, ::waitpid(pid, nullptr, WNOHANG));
     EXPECT_EQ(ECHILD, errno);

@@ -2,6 +2,8 @@
 #include "runtime/loop/Multiplexer.h"
 #include "runtime/loop/TimerPoolPlugin.h"
 #include "support/LoopProbes.h"
+#include "support/ScratchRoot.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -195,15 +197,15 @@ TEST(MainLoop, DuplicateAttachAndUnknownDetachAreReportedAndIgnored)
     Probe probe("probe");
     probe.watch(pipe.read, POLLIN);
 
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     multiplexer.attach(&probe.event);
-    std::string duplicate = testing::internal::GetCapturedStderr();
+    std::string duplicate = capture.text();
     EXPECT_EQ("duplicate multiplexer attach \"probe\" ignored.\n", duplicate);
 
     probe.event.Release();
-    testing::internal::CaptureStderr();
+    capture.clear();
     multiplexer.detach(&probe.event);
-    std::string unknown = testing::internal::GetCapturedStderr();
+    std::string unknown = capture.text();
     EXPECT_EQ("indvalid Multiplexer::detach probe\n", unknown);
     EXPECT_FALSE(multiplexer.event_exists(&probe.event));
 }
@@ -315,44 +317,13 @@ TEST(MainLoop, APluginMayUnhookItselfAndAnotherWhileBeingAsked)
 // A temporary SERVER_ROOT with a regular file in place of the watchdog.
 class WatchdogRoot : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/loop-wd-XXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(pattern));
-        root_ = pattern;
-        ::mkdir((root_ + "/dev").c_str(), 0700);
-        ::mkdir((root_ + "/dev/misc").c_str(), 0700);
-        device_ = root_ + "/dev/misc/gw-wd";
-        ::setenv("SERVER_ROOT", root_.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        ::unsetenv("SERVER_ROOT");
-        ::unlink(device_.c_str());
-        ::rmdir((root_ + "/dev/misc").c_str());
-        ::rmdir((root_ + "/dev").c_str());
-        ::rmdir(root_.c_str());
-    }
-    void createDevice() { std::ofstream(device_).flush(); }
-    std::string written() const
-    {
-        std::ifstream in(device_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    void SetUp() override { root_.makeDir("/dev/misc"); }
+    void createDevice() { root_.write("/dev/misc/gw-wd", ""); }
+    std::string written() const { return root_.read("/dev/misc/gw-wd"); }
 
-    std::string root_;
-    std::string device_;
+    ScratchRoot root_;
+    std::string const device_ = root_.path("/dev/misc/gw-wd");
 };
-
-unsigned occurrences(std::string const& text, std::string const& word)
-{
-    unsigned n = 0;
-    for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + word.size()))
-        ++n;
-    return n;
-}
 
 TEST_F(WatchdogRoot, IsStartedPingedAtLeastOnceASecondAndStopped)
 {
@@ -369,8 +340,8 @@ TEST_F(WatchdogRoot, IsStartedPingedAtLeastOnceASecondAndStopped)
     std::string words = written();
     EXPECT_EQ(0u, words.find("STARTPING")) << words;
     EXPECT_EQ(words.size() - 4, words.rfind("STOP")) << words;
-    EXPECT_GE(occurrences(words, "PING"), 2u) << words;
-    EXPECT_EQ(words.size(), 5 + 4 * (occurrences(words, "PING") + 1)) << words;
+    EXPECT_GE(occurrences(words, "PING"), 2) << words;
+    EXPECT_EQ(words.size(), 5 + 4u * (occurrences(words, "PING") + 1)) << words;
 }
 
 TEST_F(WatchdogRoot, PendingStopIsHonouredAtOnceWithTheWatchdogOpen)
@@ -390,9 +361,9 @@ TEST_F(WatchdogRoot, PendingStopIsHonouredAtOnceWithTheWatchdogOpen)
 TEST_F(WatchdogRoot, MissingDeviceIsReportedAndTheLoopRunsWithoutIt)
 {
     After stop(0);
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     multiplexer.run(true, true);
-    std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors = capture.text();
     EXPECT_EQ(0u, errors.find("Mux: fail to open watchdog: No such file or directory\n")) << errors;
     EXPECT_TRUE(stop.fired());
 }
@@ -401,9 +372,9 @@ TEST_F(WatchdogRoot, DeviceRefusingStartIsReportedAndClosed)
 {
     ASSERT_EQ(0, ::symlink("/dev/full", device_.c_str()));
     After stop(0);
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     multiplexer.run(true, true);
-    std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors = capture.text();
     EXPECT_EQ(0u, errors.find("Mux: fail to activate watchdog: No space left on device\n")) << errors;
     EXPECT_EQ(std::string::npos, errors.find("ping")) << errors;
     EXPECT_TRUE(stop.fired());

@@ -5,6 +5,7 @@
 #include "runtime/loop/PresetTimer.h"
 #include "support/LoopProbes.h"
 #include "support/LoopStepper.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -194,9 +195,9 @@ TEST_F(TimerTest, DelayBeyondTwoHoursIsReportedAndMovedToOneSecond)
     Owner late("late");
     late.arm(8000000);
 
-    testing::internal::CaptureStderr();
+    StreamCapture capture(std::cerr);
     loop.pass();
-    std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors = capture.text();
     EXPECT_EQ("******** RUNTIME ERROR CONDITION *************"
               "Multiplexer::timers_schedule() invalid wait time detected!\n"
               "now = 1000000\nfirst = 9000000\ncount = 1\n",

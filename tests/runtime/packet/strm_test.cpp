@@ -4,6 +4,7 @@
 #include "support/LoopProbes.h"
 #include "support/LoopStepper.h"
 #include "support/ProtocolTestSupport.h"
+#include "support/ScratchRoot.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -125,36 +126,11 @@ TEST_F(StreamFixture, WritesTheWholePayload)
 // A temporary SERVER_ROOT with a regular file in place of the watchdog.
 class WatchdogFile {
 public:
-    WatchdogFile()
-    {
-        char pattern[] = "/tmp/strm-wd-XXXXXX";
-        EXPECT_NE(nullptr, mkdtemp(pattern));
-        root_ = pattern;
-        mkdir((root_ + "/dev").c_str(), 0700);
-        mkdir((root_ + "/dev/misc").c_str(), 0700);
-        device_ = root_ + "/dev/misc/gw-wd";
-        std::ofstream(device_).flush();
-        setenv("SERVER_ROOT", root_.c_str(), 1);
-    }
-    ~WatchdogFile()
-    {
-        unsetenv("SERVER_ROOT");
-        unlink(device_.c_str());
-        rmdir((root_ + "/dev/misc").c_str());
-        rmdir((root_ + "/dev").c_str());
-        rmdir(root_.c_str());
-    }
-    std::string written() const
-    {
-        std::ifstream in(device_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    WatchdogFile() { root_.write("/dev/misc/gw-wd", ""); }
+    std::string written() const { return root_.read("/dev/misc/gw-wd"); }
 
 private:
-    std::string root_;
-    std::string device_;
+    ScratchRoot root_;
 };
 
 // The write budget is spent inside one blocking call, waiting in poll for

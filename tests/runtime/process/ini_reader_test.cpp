@@ -1,5 +1,6 @@
 #include "runtime/process/IniFileReader.h"
 #include "runtime/process/TraceCtl.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 #include <iostream>
@@ -19,18 +20,6 @@ struct Config {
     }
     IniFile::SubSection& block() { return *file["s"].First(); }
     IniFile::File file;
-};
-
-// Captures what is written to std::cerr while it lives.
-class CerrCapture {
-public:
-    CerrCapture() : saved_(std::cerr.rdbuf(text_.rdbuf())) {}
-    ~CerrCapture() { std::cerr.rdbuf(saved_); }
-    std::string text() const { return text_.str(); }
-
-private:
-    std::ostringstream text_;
-    std::streambuf* saved_;
 };
 
 } // namespace
@@ -177,7 +166,7 @@ TEST(TraceSwitches, FollowTheLastBlockOfSectionTraces)
     for (auto const& c : cases) {
         Config config(c.text);
         TraceCtl switches;
-        CerrCapture cerr;
+        StreamCapture cerr(std::cerr);
         switches.Configure(config.file["traces"]);
         EXPECT_EQ(c.hdlc, switches.signalling_hdlc) << c.what;
         EXPECT_EQ(c.vuveri, switches.signalling_vuveri) << c.what;

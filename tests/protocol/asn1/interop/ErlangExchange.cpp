@@ -1,6 +1,6 @@
 #include "ErlangExchange.h"
 
-#include "fuzz/hex_text.h"
+#include "tests/support/HexText.h"
 
 #include <gtest/gtest.h>
 
@@ -153,14 +153,6 @@ private:
     RecordOf const& records_;
 };
 
-std::vector<char> unhex(std::string const& text)
-{
-    std::vector<char> out;
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2)
-        out.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
 std::string termOf(AbstractData const& value, RecordOf const& records)
 {
     std::ostringstream out;
@@ -211,13 +203,13 @@ void exchangeWithErlang(Exchange const& exchange)
             if (name == t.name)
                 type = &t;
         ASSERT_NE(nullptr, type) << name;
-        std::vector<char> const wire = unhex(octets);
+        std::vector<char> const wire = bytes_of<char>(octets);
         std::unique_ptr<AbstractData> value(type->info->create(type->info));
         ASSERT_TRUE(env.decode(wire.data(), wire.data() + wire.size(), *value, true)) << name << " " << octets;
         std::vector<char> again;
         ASSERT_TRUE(env.encode(*value, std::back_inserter(again))) << name << " " << octets;
         if (type->knowsAll) {
-            EXPECT_EQ(octets, PerFuzz::hexText(again)) << name;
+            EXPECT_EQ(octets, hexText(again, "")) << name;
         }
         decodedTerms << "{'" << name << "'," << termOf(*value, exchange.records) << "}.\n";
         ++count;
@@ -234,7 +226,7 @@ void exchangeWithErlang(Exchange const& exchange)
             exchange.fill(*value, random);
             std::vector<char> wire;
             ASSERT_TRUE(env.encode(*value, std::back_inserter(wire))) << type.name;
-            encoded << "{'" << type.name << "',\"" << PerFuzz::hexText(wire) << "\","
+            encoded << "{'" << type.name << "',\"" << hexText(wire, "") << "\","
                     << termOf(*value, exchange.records) << "}.\n";
         }
     }

@@ -1,0 +1,134 @@
+#include "sim/CasDevice.h"
+
+#include "hardware/device/BigEndian.h"
+#include "sim/ControlNumber.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+
+namespace Sim {
+
+using Board::get_be32;
+using Board::put_be32;
+
+namespace {
+
+std::string channelFields(std::uint8_t const* record)
+{
+    return "trunk=" + std::to_string(get_be32(record)) + " timeslot=" + std::to_string(get_be32(record + 4));
+}
+
+} // namespace
+
+CasDevice::Channel* CasDevice::at(std::uint8_t const* record)
+{
+    std::uint32_t trunk = get_be32(record);
+    std::uint32_t timeslot = get_be32(record + 4);
+    if (trunk >= trunks || timeslot >= timeslots)
+        return nullptr;
+    return &channels_[trunk][timeslot];
+}
+
+bool CasDevice::receive(unsigned trunk, unsigned timeslot, unsigned bits)
+{
+    if (trunk >= trunks || timeslot >= timeslots)
+        return false;
+    Channel& channel = channels_[trunk][timeslot];
+    channel.rx = static_cast<std::uint8_t>(bits & 15);
+    std::vector<std::uint8_t> record(recordSize, 0);
+    put_be32(record.data(), trunk);
+    put_be32(record.data() + 4, timeslot);
+    record[8] = channel.rx;
+    record[9] = channel.tx;
+    events_.push(std::move(record));
+    return true;
+}
+
+void CasDevice::queue_short(std::size_t size)
+{
+    events_.push(std::vector<std::uint8_t>(std::min(size, recordSize - 1), 0x5A));
+}
+
+int CasDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
+{
+    if (code != Board::Cas::OPEN_TRUNK && code != Board::Cas::CLOSE_TRUNK)
+        return -ENOTTY;
+    bool opening = code == Board::Cas::OPEN_TRUNK;
+    note.name = opening ? "open-trunk" : "close-trunk";
+    note.fields = "trunk=" + std::to_string(value);
+    if (value >= trunks)
+        return -EINVAL;
+    open_[value] = opening;
+    return 0;
+}
+
+int CasDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
+{
+    switch (code) {
+    case Board::Cas::SET_BITS:
+        note.name = "set";
+        break;
+    case Board::Cas::GET_BITS:
+        note.name = "get";
+        break;
+    case Board::Cas::CONFIGURE:
+        note.name = "configure";
+        break;
+    default:
+        return -ENOTTY;
+    }
+    std::size_t needed = code == Board::Cas::CONFIGURE ? Board::Cas::configureSize : recordSize;
+    if (size < needed)
+        return -EFAULT;
+    note.fields = channelFields(record);
+    Channel* channel = at(record);
+    if (code == Board::Cas::SET_BITS) {
+        note.fields += " value=" + std::to_string(record[9]);
+        if (!channel)
+            return -EINVAL;
+        channel->tx = record[9] & 15;
+    } else if (code == Board::Cas::GET_BITS) {
+        if (!channel)
+            return -EINVAL;
+        record[8] = channel->rx;
+        record[9] = channel->tx;
+    } else {
+        bool closing = get_be32(record + 12) == 1;
+        note.fields += " code=" + std::to_string(record[9]) + (closing ? " close" : " open");
+        if (!channel)
+            return -EINVAL;
+        channel->configured = !closing;
+        channel->code = record[9] & 15;
+    }
+    return 0;
+}
+
+ssize_t CasDevice::read(Open&, void* buffer, std::size_t size)
+{
+    return events_.read(buffer, size);
+}
+
+bool CasDevice::control(std::vector<std::string> const& words, std::ostream& reply)
+{
+    std::vector<unsigned long> values;
+    if (words.empty() || !controlNumbers(words, 1, values))
+        return false;
+    auto inRange = [&] { return values[0] < trunks && values[1] < timeslots; };
+    if (words[0] == "rx" && values.size() == 3 && inRange())
+        return receive(unsigned(values[0]), unsigned(values[1]), unsigned(values[2]));
+    if (words[0] == "short" && values.size() == 1 && values[0] < recordSize) {
+        queue_short(std::size_t(values[0]));
+        return true;
+    }
+    if (words[0] == "show" && values.size() == 2 && inRange()) {
+        Channel const& c = channels_[values[0]][values[1]];
+        reply << "open=" << open_[values[0]] << " configured=" << c.configured << " code=" << int(c.code)
+              << " rx=" << int(c.rx) << " tx=" << int(c.tx) << '\n';
+        return true;
+    }
+    return false;
+}
+
+} // namespace Sim
