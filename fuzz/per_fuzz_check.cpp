@@ -2,8 +2,8 @@
 
 #include "tests/support/HexText.h"
 #include "fuzz/per_fuzz_types.h"
-#include "protocol/asn1/PERDecoder.h"
-#include "protocol/asn1/PEREncoder.h"
+#include "protocol/asn1/BERCoder.h"
+#include "protocol/asn1/PERCoder.h"
 
 #include <memory>
 #include <vector>
@@ -13,18 +13,24 @@ namespace PerFuzz {
 Outcome checkRoundTrip(ASN1::AbstractData::InfoType const* type, bool aligned, std::uint8_t const* data,
                        std::size_t size, std::string& report)
 {
+    return checkRoundTrip(aligned ? ASN1::PERCoder::aligned : ASN1::PERCoder::unaligned, type, data, size, report);
+}
+
+Outcome checkRoundTrip(ASN1::Coder const& coder, ASN1::AbstractData::InfoType const* type, std::uint8_t const* data,
+                       std::size_t size, std::string& report)
+{
     char const* first = size == 0 ? nullptr : reinterpret_cast<char const*>(data);
     char const* last = size == 0 ? nullptr : first + size;
 
     std::unique_ptr<ASN1::AbstractData> decoded(type->create(type));
-    if (!ASN1::PERDecoder::decode(nullptr, first, last, *decoded, aligned))
+    if (!coder.decode(first, last, nullptr, *decoded))
         return Outcome::Rejected;
     std::vector<char> encoding;
-    if (!ASN1::PEREncoder::encode(*decoded, aligned, encoding))
+    if (!coder.encode(*decoded, encoding))
         return Outcome::NotWritable;
 
     std::unique_ptr<ASN1::AbstractData> again(type->create(type));
-    if (!ASN1::PERDecoder::decode(nullptr, encoding.data(), encoding.data() + encoding.size(), *again, aligned)) {
+    if (!coder.decode(encoding.data(), encoding.data() + encoding.size(), nullptr, *again)) {
         report = "re-encoding does not decode: " + hexText(encoding, "");
         return Outcome::Mismatch;
     }
@@ -33,7 +39,7 @@ Outcome checkRoundTrip(ASN1::AbstractData::InfoType const* type, bool aligned, s
         return Outcome::Mismatch;
     }
     std::vector<char> second;
-    if (!ASN1::PEREncoder::encode(*again, aligned, second) || second != encoding) {
+    if (!coder.encode(*again, second) || second != encoding) {
         report = "second encoding differs: " + hexText(encoding, "") + " then " + hexText(second, "");
         return Outcome::Mismatch;
     }
@@ -45,6 +51,12 @@ Outcome checkFuzzInput(std::uint8_t const* data, std::size_t size, std::string& 
     bool const aligned = size == 0 || (data[0] & 1) != 0;
     return size == 0 ? checkRoundTrip(&Fuzz_info, aligned, nullptr, 0, report)
                      : checkRoundTrip(&Fuzz_info, aligned, data + 1, size - 1, report);
+}
+
+Outcome checkBerInput(std::uint8_t const* data, std::size_t size, std::string& report)
+{
+    static ASN1::BERCoder const ber;
+    return checkRoundTrip(ber, &Fuzz_info, data, size, report);
 }
 
 } // namespace PerFuzz

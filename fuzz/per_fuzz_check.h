@@ -10,8 +10,11 @@
 //
 // Two targets use it: the synthetic PerFuzz::Fuzz type, whose first input
 // octet selects the variant (low bit 1: ALIGNED), and ZUZU::Message, whose
-// input is a whole control-link message in the ALIGNED variant.
+// input is a whole control-link message in the ALIGNED variant. The BER
+// decoder fuzzer checks the same property of the BER coder on the
+// synthetic type, whose whole input is the encoding.
 #include "protocol/asn1/AbstractData.h"
+#include "protocol/asn1/Coder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,8 +33,14 @@ enum class Outcome {
 Outcome checkRoundTrip(ASN1::AbstractData::InfoType const* type, bool aligned, std::uint8_t const* data,
                        std::size_t size, std::string& report);
 
+// The same for any coder.
+Outcome checkRoundTrip(ASN1::Coder const& coder, ASN1::AbstractData::InfoType const* type, std::uint8_t const* data,
+                       std::size_t size, std::string& report);
+
 // The PerFuzz::Fuzz target: the variant octet, then the encoding.
 Outcome checkFuzzInput(std::uint8_t const* data, std::size_t size, std::string& report);
+// The PerFuzz::Fuzz target in BER.
+Outcome checkBerInput(std::uint8_t const* data, std::size_t size, std::string& report);
 
 } // namespace PerFuzz
 

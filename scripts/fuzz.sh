@@ -12,7 +12,8 @@
 #   tpkt   the TPKT framing layer under a byte stream cut into reads;
 #   ini    the configuration file parser, the block reader and the trace
 #          switches;
-#   avn    the value-notation reader on ZUZU::Message.
+#   avn    the value-notation reader on ZUZU::Message;
+#   ber    the BER decoder on the synthetic schema of fuzz/per_fuzz_types.h.
 # The entry of a target is fuzz/TARGET_fuzz.cpp, its check (shared with the
 # corpus replay tests) in fuzz/. The seed corpus of a target is
 # fuzz/corpus/TARGET; the inputs the fuzzer adds are kept in
@@ -21,10 +22,10 @@
 # its fault is mended: the normal test run replays every file there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-targets="per, zuzu, tpkt, ini or avn"
+targets="per, zuzu, tpkt, ini, avn or ber"
 target=per
 case ${1:-} in
-  per|zuzu|tpkt|ini|avn) target=$1; shift ;;
+  per|zuzu|tpkt|ini|avn|ber) target=$1; shift ;;
   ''|*[!0-9]*) [[ -z ${1:-} ]] || { echo "unknown fuzz target: $1 ($targets)"; exit 2; } ;;
 esac
 seconds=${1:-60}
@@ -55,7 +56,7 @@ messages() {
   headers+=(protocol/schemas "$gen")
 }
 case $target in
-  per) asn1 ;;
+  per|ber) asn1 ;;
   zuzu) asn1; messages ;;
   avn) asn1; messages; sources+=(fuzz/avn_fuzz_check.cpp) ;;
   tpkt)

@@ -1,11 +1,11 @@
 // asn1tool: encodes and decodes one value of any schema type by hand.
 //
-//   asn1tool [--unaligned] encode MODULE.Type   value notation on standard input,
-//                                               PER encoding in hexadecimal out
-//   asn1tool [--unaligned] decode MODULE.Type   hexadecimal in (white space ignored),
-//                                               value notation out
+//   asn1tool [--unaligned|--ber] encode MODULE.Type   value notation on standard input,
+//                                                     encoding in hexadecimal out
+//   asn1tool [--unaligned|--ber] decode MODULE.Type   hexadecimal in (white space ignored),
+//                                                     value notation out
 //
-// PER ALIGNED unless --unaligned is given. Exits 0 on success; otherwise 1
+// PER ALIGNED unless --unaligned (PER UNALIGNED) or --ber (BER) is given. Exits 0 on success; otherwise 1
 // with a one-line reason on standard error and nothing on standard output.
 #include "protocol/asn1/ASN1.h"
 #include "protocol/schemas/TypeTable.h"
@@ -37,11 +37,13 @@ int main(int argc, char** argv)
         std::string arg = argv[i];
         if (arg == "--unaligned")
             rule = ASN1::CoderEnv::per_Unaligned;
+        else if (arg == "--ber")
+            rule = ASN1::CoderEnv::ber;
         else
             words.push_back(arg);
     }
     if (words.size() != 2 || (words[0] != "encode" && words[0] != "decode"))
-        return fail("usage: asn1tool [--unaligned] encode|decode MODULE.Type");
+        return fail("usage: asn1tool [--unaligned|--ber] encode|decode MODULE.Type");
     std::string const& typeName = words[1];
     ASN1::AbstractData::InfoType const* info = Schemas::findType(typeName);
     if (!info)
@@ -52,7 +54,9 @@ int main(int argc, char** argv)
 
     std::unique_ptr<ASN1::AbstractData> value(info->create(info));
     ASN1::CoderEnv env(rule);
-    char const* variant = rule == ASN1::CoderEnv::per_Aligned ? "PER aligned" : "PER unaligned";
+    char const* variant = rule == ASN1::CoderEnv::per_Aligned ? "PER aligned"
+                          : rule == ASN1::CoderEnv::ber    ? "BER"
+                                                           : "PER unaligned";
     if (words[0] == "encode") {
         if (!value->setFromValueNotation(input))
             return fail("the input is not a value of " + typeName + " in value notation");

@@ -44,6 +44,13 @@ public:
     // Selects an alternative, keeping the current value when it is already
     // the selected one; false (selection -2) when it is not a known one.
     bool select(int selection);
+    // Selects the alternative that a BER tag (number and class) stands for:
+    // by the tag table when there is one, else the context-specific number
+    // is the index. When no alternative has the tag and the first one is an
+    // untagged CHOICE, that one is selected and the tag looked up inside it;
+    // when that fails too the selection becomes -2. False when no
+    // alternative can have the tag.
+    bool setID(unsigned tagNumber, unsigned tagClass);
 
     void swap(CHOICE& other);
 
@@ -51,6 +58,8 @@ public:
     bool isStrictlyValid() const;
 
 private:
+    bool setID(unsigned tagNumber, unsigned tagClass, int depth);
+
     int do_compare(AbstractData const& other) const override;
     AbstractData* do_clone() const override;
     bool do_accept(Visitor& visitor) override;

@@ -1,5 +1,6 @@
 #include "protocol/asn1/CoderEnv.h"
 
+#include "protocol/asn1/BERCoder.h"
 #include "protocol/asn1/Coder.h"
 #include "protocol/asn1/PERCoder.h"
 #include "protocol/asn1/ValueNotationCoder.h"
@@ -9,15 +10,17 @@ namespace ASN1 {
 Coder const* coderForRule(int rule)
 {
     static ValueNotationCoder const valueNotation;
+    static BERCoder const basic;
     switch (rule) {
     case CoderEnv::avn:
         return &valueNotation;
+    case CoderEnv::ber:
+        return &basic;
     case CoderEnv::per_Aligned:
         return &PERCoder::aligned;
     case CoderEnv::per_Unaligned:
         return &PERCoder::unaligned;
     default:
-        // BER is not part of this program yet.
         return nullptr;
     }
 }

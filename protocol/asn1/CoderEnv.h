@@ -44,6 +44,10 @@ public:
     // value untouched.
     bool decode(char const* first, char const* last, AbstractData& value, bool defer);
 
+    // The BER encoding of value, whatever the rule.
+    template <class OutputIterator>
+    bool encodeBER(AbstractData const& value, OutputIterator out) { return encodeBy(ber, value, out); }
+
     // The value-notation text of value, whatever the rule; false (nothing
     // written) when the value has parts that have no text.
     template <class OutputIterator>

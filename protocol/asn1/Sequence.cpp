@@ -32,6 +32,8 @@ bool presentIn(SEQUENCE const& seq, unsigned index, int optionNumber)
 
 } // namespace
 
+unsigned const SEQUENCE::defaultTag[1] = {0};
+
 SEQUENCE::SEQUENCE(InfoType const* info)
     : AbstractData(info), fields_(info->numFields + info->knownExtensions, nullptr)
 {

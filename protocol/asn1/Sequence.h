@@ -32,9 +32,12 @@ public:
         unsigned knownExtensions;
         unsigned numOptional;             // OPTIONAL root fields
         char const* defaultExtensionBits; // null: none
-        unsigned const* tags;             // null: automatic tagging
+        unsigned const* tags;             // null: automatic tagging; defaultTag: each field's own
         char const* const* fieldNames;
     };
+
+    // The tag table that keeps each field's own type's tag (BER).
+    static unsigned const defaultTag[1];
 
     explicit SEQUENCE(InfoType const* info);
     SEQUENCE(SEQUENCE const& other);

@@ -26,12 +26,14 @@ class Asn1ToolTest(unittest.TestCase):
             (["encode", "ZUZU.Message"], PING_SEQ_SLOT, "C0 01 07 00 05 18"),
             (["--unaligned", "encode", "ZUZU.Message"], PING_SEQ_SLOT, "C0 01 07 01 46 00"),
             (["encode", "ZUZU.Message"], "{ pdu response : success : NULL }\n", "10"),
+            # The CHOICE wrappers [2] and [0] are primitive, as the NULL they hold.
+            (["--ber", "encode", "ZUZU.Message"], PING_SEQ_SLOT, "30 0C 80 01 07 81 01 05 82 04 80 02 8C 00"),
         ]:
             with self.subTest(args=args, text=text):
                 self.assertEqual((0, octets + "\n", ""), run(args, text))
 
     def test_decoded_text_encodes_to_the_same_octets(self):
-        for variant in ([], ["--unaligned"]):
+        for variant in ([], ["--unaligned"], ["--ber"]):
             with self.subTest(variant=variant):
                 status, octets, _ = run(variant + ["encode", "ZUZU.Message"], PING_SEQ_SLOT)
                 self.assertEqual(0, status)
@@ -51,6 +53,7 @@ class Asn1ToolTest(unittest.TestCase):
             (["decode", "ZUZU.Message"], "06 0", "in the middle of an octet"),
             (["decode", "ZUZU.Message"], "0x06", "not hexadecimal"),
             (["decode", "ZUZU.Message"], "23 C0", "not a PER aligned encoding of ZUZU.Message"),
+            (["--ber", "decode", "ZUZU.Message"], "30 80 00 00", "not a BER encoding of ZUZU.Message"),
             (["decode"], "", "usage"),
             (["transcode", "ZUZU.Message"], "", "usage"),
         ]:

@@ -2,6 +2,7 @@
 // Each expected encoding is derived by hand from the coding rules; the
 // derivation is written beside it (bits grouped by field, "|" marks an
 // alignment). Where the coding departs from X.691 the row says so.
+#include "ValueFillers.h"
 #include "support/HexText.h"
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/PERDecoder.h"
@@ -104,87 +105,7 @@ TypeConstrainedOpenData::InfoType const OpenWord = {{&createAs<TypeConstrainedOp
 TypeConstrainedOpenData::InfoType const OpenOctets = {{&createAs<TypeConstrainedOpenData>, 0}, &OCTET_STRING::theInfo};
 TypeConstrainedOpenData::InfoType const OpenAlt = {{&createAs<TypeConstrainedOpenData>, 0}, &Alt};
 
-// Value building: a row's value is a default value of its record, set by a
-// filler. -------------------------------------------------------------------
-
-typedef std::function<void(AbstractData&)> Filler;
-
-Filler nothing() { return [](AbstractData&) {}; }
-Filler setBool(bool b) { return [b](AbstractData& v) { dynamic_cast<BOOLEAN&>(v).setValue(b); }; }
-Filler setInt(int n) { return [n](AbstractData& v) { dynamic_cast<INTEGER&>(v).setValue(n); }; }
-Filler setEnum(int n) { return [n](AbstractData& v) { dynamic_cast<ENUMERATED&>(v).setValue(n); }; }
-Filler setOctets(std::vector<char> data)
-{
-    return [data](AbstractData& v) { static_cast<std::vector<char>&>(dynamic_cast<OCTET_STRING&>(v)) = data; };
-}
-Filler setBits(std::string pattern)
-{
-    return [pattern](AbstractData& v) {
-        BIT_STRING& b = dynamic_cast<BIT_STRING&>(v);
-        b.resize(static_cast<unsigned>(pattern.size()));
-        for (unsigned i = 0; i < pattern.size(); ++i)
-            if (pattern[i] == '1')
-                b.set(i);
-    };
-}
-Filler setText(std::string text) { return [text](AbstractData& v) { dynamic_cast<AbstractString&>(v) = text; }; }
-Filler setWide(std::wstring text) { return [text](AbstractData& v) { dynamic_cast<BMPString&>(v) = text; }; }
-Filler setChoice(int selection, Filler alternative = nothing())
-{
-    return [selection, alternative](AbstractData& v) {
-        CHOICE& c = dynamic_cast<CHOICE&>(v);
-        c.select(selection);
-        if (c.getValue())
-            alternative(*c.getValue());
-    };
-}
-// The fields of a SEQUENCE in order (root fields, then additions); an
-// OPTIONAL field or addition is included when it has a filler.
-Filler setFields(std::vector<Filler> fields)
-{
-    return [fields](AbstractData& v) {
-        SEQUENCE& s = dynamic_cast<SEQUENCE&>(v);
-        SEQUENCE::InfoType const& info = *s.info();
-        for (unsigned i = 0; i < fields.size(); ++i) {
-            int const option = i < info.numFields ? info.ids[i] : int(info.numOptional + i - info.numFields);
-            if (!fields[i])
-                continue;
-            if (option >= 0)
-                s.includeOptionalField(unsigned(option), i);
-            fields[i](*s.makeField(i));
-        }
-    };
-}
-// Pair<T>: the flag true, then the value.
-Filler setPair(Filler value) { return setFields({setBool(true), value}); }
-Filler setList(std::vector<Filler> elements)
-{
-    return [elements](AbstractData& v) {
-        SEQUENCE_OF_Base& list = dynamic_cast<SEQUENCE_OF_Base&>(v);
-        list.resize(unsigned(elements.size()));
-        for (unsigned i = 0; i < elements.size(); ++i)
-            elements[i](*list.elementAt(i));
-    };
-}
-Filler setOid(std::vector<unsigned> arcs)
-{
-    return [arcs](AbstractData& v) { dynamic_cast<OBJECT_IDENTIFIER&>(v).arcs() = arcs; };
-}
-Filler setOpenBuffer(std::vector<char> data)
-{
-    return [data](AbstractData& v) { dynamic_cast<OpenData&>(v).make_buf() = data; };
-}
-Filler setContained(Filler inner)
-{
-    return [inner](AbstractData& v) { inner(*dynamic_cast<OpenData&>(v).get_data()); };
-}
-
-std::unique_ptr<AbstractData> make(AbstractData::InfoType const& info, Filler const& fill)
-{
-    std::unique_ptr<AbstractData> value(info.create(&info));
-    fill(*value);
-    return value;
-}
+using namespace ValueFillers;
 
 bool decodes(AbstractData& value, std::vector<char> const& wire, bool aligned = true)
 {

@@ -7,6 +7,9 @@ endforeach()
 
 # The replay of the fuzzers' corpora (the libraries are fuzz/CMakeLists.txt's).
 set(SERVER_TEST_EXTRA_per_corpus_test avn_fuzz_support per_fuzz_support zuzu_sample_messages fuzz_corpus)
+set(SERVER_TEST_EXTRA_ber_corpus_test per_fuzz_support fuzz_corpus)
+# The BER tests round-trip random values of the fuzzers' synthetic schema.
+set(SERVER_TEST_EXTRA_ber_test per_fuzz_support)
 
 # Which part of the control-link messages the interoperability test compares.
 add_test(NAME zuzu_subset_script COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/interop/zuzu_subset_test.py)

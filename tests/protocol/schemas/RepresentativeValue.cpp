@@ -111,7 +111,7 @@ std::string roundTripRepresentative(AbstractData::InfoType const* info)
         CoderEnv env(CoderEnv::per_Aligned);
         return env.encode(*value, std::back_inserter(octets)) ? "a value carrying a stand-in was encoded" : "";
     }
-    for (int rule : {CoderEnv::per_Aligned, CoderEnv::per_Unaligned, CoderEnv::avn}) {
+    for (int rule : {CoderEnv::per_Aligned, CoderEnv::per_Unaligned, CoderEnv::ber, CoderEnv::avn}) {
         std::string const variant = " (rule " + std::to_string(rule) + ")";
         CoderEnv env(rule);
         octets.clear();

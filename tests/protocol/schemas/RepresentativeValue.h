@@ -21,7 +21,7 @@ bool codable(ASN1::AbstractData::InfoType const* info);
 void fillRepresentative(ASN1::AbstractData& value);
 
 // Makes a representative value of the type, copies it, encodes it in both
-// PER variants and in value notation and reads each back, comparing every
+// PER variants, in BER and in value notation and reads each back, comparing every
 // result with the value; a type that cannot be coded must fail to encode.
 // Returns what went wrong, or an empty text.
 std::string roundTripRepresentative(ASN1::AbstractData::InfoType const* info);

@@ -1,7 +1,7 @@
 // The generated types on the wire and in value notation: hand-derived PER
 // encodings of control-link messages, a copy and a round trip of one
-// representative value of every type of every module in both PER variants
-// and in value notation, and the refusal of values that carry a stand-in.
+// representative value of every type of every module in both PER variants,
+// in BER and in value notation, and the refusal of values that carry a stand-in.
 #include "RepresentativeValue.h"
 
 #include "protocol/schemas/TypeTable.h"
@@ -132,6 +132,7 @@ TEST(SchemaCoding, AMessageCarryingAStandInIsNeitherCodedNorReadButStillLogs)
     Octets out;
     EXPECT_FALSE(encode(message, out));
     EXPECT_FALSE(encode(message, out, ASN1::CoderEnv::per_Unaligned));
+    EXPECT_FALSE(encode(message, out, ASN1::CoderEnv::ber));
     EXPECT_FALSE(encode(message, out, ASN1::CoderEnv::avn));
 
     std::ostringstream log;

@@ -1,8 +1,6 @@
 #include "ErlangExchange.h"
 
 #include "tests/support/HexText.h"
-#include "protocol/asn1/PERDecoder.h"
-#include "protocol/asn1/PEREncoder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +8,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -184,7 +183,9 @@ void exchangeWithErlang(Exchange const& exchange)
     char dirTemplate[] = "/tmp/per_interop.XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(dirTemplate));
     std::string const dir = dirTemplate;
-    std::string const erl = std::string(escript ? escript : "escript") + " " + script + " ";
+    std::string const rule = exchange.rule == CoderEnv::ber ? "INTEROP_RULE=ber " : "";
+    std::string const erl = rule + (escript ? escript : "escript") + " " + script + " ";
+    CoderEnv env(exchange.rule);
     std::string const description = exchange.description.empty() ? "" : " " + exchange.description;
 
     ASSERT_EQ(0, run(erl + "gen " + dir + " " + std::to_string(exchange.erlangSeed) + " " +
@@ -204,10 +205,9 @@ void exchangeWithErlang(Exchange const& exchange)
         ASSERT_NE(nullptr, type) << name;
         std::vector<char> const wire = bytes_of<char>(octets);
         std::unique_ptr<AbstractData> value(type->info->create(type->info));
-        ASSERT_TRUE(PERDecoder::decode(nullptr, wire.data(), wire.data() + wire.size(), *value, true))
-            << name << " " << octets;
+        ASSERT_TRUE(env.decode(wire.data(), wire.data() + wire.size(), *value, true)) << name << " " << octets;
         std::vector<char> again;
-        ASSERT_TRUE(PEREncoder::encode(*value, true, again)) << name << " " << octets;
+        ASSERT_TRUE(env.encode(*value, std::back_inserter(again))) << name << " " << octets;
         if (type->knowsAll) {
             EXPECT_EQ(octets, hexText(again, "")) << name;
         }
@@ -225,7 +225,7 @@ void exchangeWithErlang(Exchange const& exchange)
             std::unique_ptr<AbstractData> value(type.info->create(type.info));
             exchange.fill(*value, random);
             std::vector<char> wire;
-            ASSERT_TRUE(PEREncoder::encode(*value, true, wire)) << type.name;
+            ASSERT_TRUE(env.encode(*value, std::back_inserter(wire))) << type.name;
             encoded << "{'" << type.name << "',\"" << hexText(wire, "") << "\","
                     << termOf(*value, exchange.records) << "}.\n";
         }

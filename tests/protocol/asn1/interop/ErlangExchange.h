@@ -1,7 +1,7 @@
 #pragma once
 
-// The exchange of PER ALIGNED encodings with Erlang/OTP's ASN.1 compiler
-// (per backend) that the interoperability tests run, both directions, with
+// The exchange of PER ALIGNED (or BER) encodings with Erlang/OTP's ASN.1
+// compiler (per or ber backend) that the interoperability tests run, both directions, with
 // random values from fixed seeds:
 //   1. per_interop.escript gen: Erlang encodes random values of each type;
 //   2. this side decodes each, re-encodes it (the octets must be the same)
@@ -54,6 +54,8 @@ struct Exchange {
     unsigned seed;  // of this side's values
     int count;      // values per type and direction
     std::function<void(ASN1::AbstractData& value, std::mt19937& random)> fill;
+    // The coding rule: PER ALIGNED or BER (the escript's own module only).
+    int rule = ASN1::CoderEnv::per_Aligned;
 };
 
 void exchangeWithErlang(Exchange const& exchange);

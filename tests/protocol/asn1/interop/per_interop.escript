@@ -11,7 +11,8 @@
 %%       erlang.txt) with erlang.terms, and decodes and re-encodes every
 %%       encoding of DIR/cpp.terms ({Type, Hex, Value}), comparing both.
 %% Without DESCRIPTION the module is PerInterop.asn beside this script, with
-%% the hand-written value generators below. A DESCRIPTION is a file of terms
+%% the hand-written value generators below. The module is compiled for PER
+%% ALIGNED, or for BER when the environment variable INTEROP_RULE is "ber". A DESCRIPTION is a file of terms
 %% (written by zuzu_subset.py): {asn, File} names the module (relative to
 %% the description), {top, Type} the test type, and {type, Name, Shape} the
 %% shape of every type that values may hold, from which they are made (a
@@ -66,7 +67,7 @@ codec(Dir, []) ->
     Asn = filename:join(filename:dirname(escript:script_name()), "PerInterop.asn"),
     #codec{module = load_codec(Asn, Dir),
            types = ['Shapes', 'Pick', 'Item', 'Colour', 'Mode', 'Later'],
-           gen = fun gen/1,
+           gen = fun(T) -> for_rule(rule(), T, gen(T)) end,
            seen_by_cpp = fun as_seen_by_cpp/2,
            %% Knowing more additions, this side writes a longer extension map.
            reencodes = fun(T) -> T =/= 'Later' end};
@@ -85,13 +86,31 @@ codec(Dir, [Description]) ->
 load_codec(Asn, Dir) ->
     Mod = list_to_atom(filename:basename(Asn, ".asn")),
     case filelib:is_file(filename:join(Dir, atom_to_list(Mod) ++ ".beam"))
-         orelse asn1ct:compile(Asn, [per, {outdir, Dir}]) of
+         orelse asn1ct:compile(Asn, [rule(), {outdir, Dir}]) of
         Done when Done =:= true; Done =:= ok -> ok;
         Error -> io:format(standard_error, "cannot compile ~s: ~p~n", [Asn, Error]), halt(1)
     end,
     true = code:add_patha(Dir),
     {module, Mod} = code:load_file(Mod),
     Mod.
+
+rule() ->
+    case os:getenv("INTEROP_RULE") of
+        "ber" -> ber;
+        _ -> per
+    end.
+
+%% In BER the other side wraps a CHOICE that stands in a field in a primitive
+%% header when the alternative it holds is primitive, where X.690 has a
+%% constructed one: there the CHOICE fields of Shapes hold their SEQUENCE
+%% alternative.
+for_rule(ber, 'Shapes', V) ->
+    Picked = setelement(29, V, {item, gen('Item')}),
+    case element(33, Picked) of
+        asn1_NOVALUE -> Picked;
+        _ -> setelement(33, Picked, {item, gen('Item')})
+    end;
+for_rule(_, _, V) -> V.
 
 fail(What, Expected, Got) ->
     {Path, E, G} = difference([], Expected, Got),
