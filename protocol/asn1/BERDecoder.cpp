@@ -208,11 +208,11 @@ bool BERDecoder::do_visit(BIT_STRING& value)
     // An empty string has no last octet to leave bits unused in.
     if (unused > 7 || (octets == 0 && unused != 0))
         return false;
-    std::vector<char> data(contents + 1, contents + length);
-    if (unused != 0)
-        data.back() = static_cast<char>(static_cast<unsigned char>(data.back()) & (0xFFu << unused));
     value.resize(8 * octets - unused);
-    value.bytes().swap(data);
+    BitMap::Bytes& data = value.bytes();
+    data.assign(contents + 1, contents + length);
+    if (unused != 0)
+        data[octets - 1] = static_cast<char>(static_cast<unsigned char>(data[octets - 1]) & (0xFFu << unused));
     return true;
 }
 
