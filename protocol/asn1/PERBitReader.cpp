@@ -54,6 +54,12 @@ bool PERBitReader::decodeMultiBitAcross(unsigned count, unsigned& out)
 {
     if (count > 32 || !hasBits(count))
         return false;
+    // A field of no bits reads nothing, not even at the end of the input
+    // (a normally small number of zero octets, for instance).
+    if (count == 0) {
+        out = 0;
+        return true;
+    }
     out = readBits(count);
     return true;
 }
