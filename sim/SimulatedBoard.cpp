@@ -300,7 +300,11 @@ int SimulatedBoard::open(char const* path, int flags)
     return added.front;
 }
 
-int SimulatedBoard::request(int fd, unsigned long code, void* record, std::size_t size)
+// The common path of the three kinds of request: the descriptor is looked
+// up, an injected failure stands in for the model, and the request is logged
+// under the model's name for it (or its number).
+template <class AskModel>
+int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fields, AskModel ask)
 {
     Descriptor* descriptor = find(fd);
     if (!descriptor)
@@ -309,45 +313,34 @@ int SimulatedBoard::request(int fd, unsigned long code, void* record, std::size_
     RequestNote note;
     int result = injected(descriptor->open.path);
     if (result == 0)
-        result = descriptor->model->request(descriptor->open, code, static_cast<std::uint8_t*>(record), size, note);
-    if (note.name.empty())
-        note.name = requestName(code);
-    sync(*descriptor);
-    return finish(descriptor->open.path, note, result);
-}
-
-int SimulatedBoard::request_value(int fd, unsigned long code, unsigned long value)
-{
-    Descriptor* descriptor = find(fd);
-    if (!descriptor)
-        return fail(-EBADF);
-    descriptor->front = fd;
-    RequestNote note;
-    int result = injected(descriptor->open.path);
-    if (result == 0)
-        result = descriptor->model->request_value(descriptor->open, code, value, note);
+        result = ask(*descriptor->model, descriptor->open, note);
     if (note.name.empty()) {
         note.name = requestName(code);
-        note.fields = "value=" + std::to_string(value);
+        note.fields = fields;
     }
     sync(*descriptor);
     return finish(descriptor->open.path, note, result);
 }
 
+int SimulatedBoard::request(int fd, unsigned long code, void* record, std::size_t size)
+{
+    return dispatch(fd, code, "", [&](Device& model, Open& open, RequestNote& note) {
+        return model.request(open, code, static_cast<std::uint8_t*>(record), size, note);
+    });
+}
+
+int SimulatedBoard::request_value(int fd, unsigned long code, unsigned long value)
+{
+    return dispatch(fd, code, "value=" + std::to_string(value), [&](Device& model, Open& open, RequestNote& note) {
+        return model.request_value(open, code, value, note);
+    });
+}
+
 int SimulatedBoard::request_none(int fd, unsigned long code)
 {
-    Descriptor* descriptor = find(fd);
-    if (!descriptor)
-        return fail(-EBADF);
-    descriptor->front = fd;
-    RequestNote note;
-    int result = injected(descriptor->open.path);
-    if (result == 0)
-        result = descriptor->model->request_none(descriptor->open, code, note);
-    if (note.name.empty())
-        note.name = requestName(code);
-    sync(*descriptor);
-    return finish(descriptor->open.path, note, result);
+    return dispatch(fd, code, "", [&](Device& model, Open& open, RequestNote& note) {
+        return model.request_none(open, code, note);
+    });
 }
 
 ssize_t SimulatedBoard::read(int fd, void* buffer, std::size_t size)

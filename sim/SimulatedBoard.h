@@ -94,6 +94,8 @@ private:
     struct Descriptor;
 
     Descriptor* find(int fd);
+    template <class AskModel>
+    int dispatch(int fd, unsigned long code, std::string const& fields, AskModel ask);
     void forget(Descriptor& descriptor);
     void sync(Descriptor& descriptor);
     // A descriptor of the front end's socket that is still open, or -1.
