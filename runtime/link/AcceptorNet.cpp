@@ -83,19 +83,7 @@ void AcceptorNet::BindSocket()
         RetryListenerLater();
         return;
     }
-    if (listen(listenFd_.get(), 1) < 0) {
-        if (verbose())
-            std::cerr << "can't listen socket: " << std::strerror(errno) << std::endl;
-        Deactivate();
-        return;
-    }
-    if (!listenFd_.NonBlock()) {
-        if (verbose())
-            std::cerr << "can't set socket to non block mode: " << std::strerror(errno) << std::endl;
-        Deactivate();
-        return;
-    }
-    listenEvent_.Schedule(listenFd_, POLLIN);
+    StartListening(listenFd_, listenEvent_);
 }
 
 void AcceptorNet::OnSocketEvent(int, short revents)

@@ -1,10 +1,15 @@
 #include "runtime/link/ControlService.h"
 
 #include "runtime/base/Profile.h"
+#include "runtime/loop/Event.h"
 #include "runtime/packet/StrmProtocol.h"
 #include "runtime/packet/TpktProtocol.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <poll.h>
+#include <sys/socket.h>
 
 namespace Control {
 
@@ -142,6 +147,23 @@ void Service::OnDeactivateDPC()
     }
     if (notify_)
         notify_->OnDisconnect();
+}
+
+void Service::StartListening(Fd const& listener, Event& event)
+{
+    if (listen(listener.get(), 1) < 0) {
+        if (verbose())
+            std::cerr << "can't listen socket: " << std::strerror(errno) << std::endl;
+        Deactivate();
+        return;
+    }
+    if (!listener.NonBlock()) {
+        if (verbose())
+            std::cerr << "can't set socket to non block mode: " << std::strerror(errno) << std::endl;
+        Deactivate();
+        return;
+    }
+    event.Schedule(listener, POLLIN);
 }
 
 } // namespace Control

@@ -20,6 +20,7 @@
 #include <string>
 
 class StrmProtocol;
+class Event;
 
 namespace Control {
 
@@ -82,6 +83,10 @@ protected:
     void set_verbose(bool verbose) { verbose_ = verbose; }
     // Attaches an established connection: Connected, stack up, OnConnect.
     void Established(Fd socket, std::string const& peerName);
+    // The acceptors' last step: a bound socket starts listening, becomes
+    // non-blocking and is watched by `event`; on failure the reason is
+    // logged (when verbose) and the service deactivated.
+    void StartListening(Fd const& listener, Event& event);
 
 private:
     void on_message(Packet& packet) override;
