@@ -1,7 +1,5 @@
 #include "protocol/asn1/PERBitWriter.h"
 
-#include "protocol/asn1/CountBits.h"
-
 namespace ASN1 {
 
 PERBitWriter::PERBitWriter(std::vector<char>& output, bool aligned)
@@ -9,38 +7,35 @@ PERBitWriter::PERBitWriter(std::vector<char>& output, bool aligned)
 {
 }
 
-// The free bits of the last octet first, then whole octets, then the rest
-// in a new octet: at most one step each, not one per octet boundary.
+// A field that fills the open octet or crosses into new ones. The field is
+// left-justified in a 64-bit word behind the bits the open octet already
+// holds (at most 7 + 32 bits), and the word is then cut into octets from
+// the top: no case per octet boundary.
 void PERBitWriter::encodeMultiBitAcross(unsigned value, unsigned count)
 {
     if (count == 0)
         return;
-    if (count < 32)
-        value &= (1u << count) - 1;
     std::vector<char>& out = *output_;
-    if (bitsLeft_ != 8) {
-        unsigned const take = count < bitsLeft_ ? count : bitsLeft_;
-        unsigned const top = value >> (count - take); // count - take <= 31
-        out.back() = static_cast<char>(static_cast<unsigned char>(out.back()) | (top << (bitsLeft_ - take)));
-        count -= take;
-        bitsLeft_ -= take;
-        if (bitsLeft_ == 0)
-            bitsLeft_ = 8;
-        if (count == 0)
-            return;
-        value &= (1u << count) - 1; // count < 32 after taking at least one bit
+    unsigned const used = 8 - bitsLeft_; // bits of the open octet already written; 0: none open
+    // The shift to the top drops the bits of the value above `count`.
+    unsigned long long bits = (static_cast<unsigned long long>(value) << (64 - count)) >> used;
+    unsigned left = used + count; // bits of `bits` still to write, from the top
+    if (used != 0) {
+        orIntoLastOctet(static_cast<unsigned>(bits >> 56));
+        bits <<= 8;
+        left -= 8; // count >= bitsLeft_ here: the open octet is full
     }
-    while (count >= 8) {
-        count -= 8;
-        out.push_back(static_cast<char>(value >> count));
+    while (left >= 8) {
+        out.push_back(static_cast<char>(bits >> 56));
+        bits <<= 8;
+        left -= 8;
     }
-    if (count > 0) {
-        out.push_back(static_cast<char>(value << (8 - count)));
-        bitsLeft_ = 8 - count;
-    }
+    bitsLeft_ = 8 - left;
+    if (left != 0)
+        out.push_back(static_cast<char>(bits >> 56));
 }
 
-void PERBitWriter::encodeBitMap(char const* bytes, unsigned count)
+void PERBitWriter::encodeLongBitMap(char const* bytes, unsigned count)
 {
     std::size_t index = 0;
     while (count >= 8) {
@@ -62,31 +57,22 @@ void PERBitWriter::encodeBlock(char const* data, unsigned count)
 void PERBitWriter::encodeByte(unsigned char value)
 {
     byteAlign();
-    encodeMultiBit(value, 8);
+    encodeOctets(value, 1);
 }
 
-bool PERBitWriter::encodeUnsigned(unsigned value, unsigned lb, unsigned ub)
+// A range above 255 in the ALIGNED variant: one or two aligned octets up to
+// 65536 values, else a length in octets and that many aligned octets.
+bool PERBitWriter::encodeAlignedUnsigned(unsigned offset, unsigned range)
 {
-    unsigned const offset = value - lb;
-    unsigned const range = ub - lb;
-    if (offset > range)
-        return false;
-    if (range == 0)
-        return true;
     unsigned const bits = CountBits(range + 1);
-    unsigned width = bits;
-    if (aligned_ && range > 254) {
-        if (bits > 16) {
-            unsigned const octets = offset == 0 ? 1 : (CountBits(offset + 1) + 7) / 8;
-            if (!encodeLength(octets, 1, (bits + 7) / 8))
-                return false;
-            width = 8 * octets;
-        } else {
-            width = bits > 8 ? 16 : 8;
-        }
-        byteAlign();
+    unsigned octets = bits > 8 ? 2 : 1;
+    if (bits > 16) {
+        octets = offset == 0 ? 1 : (CountBits(offset + 1) + 7) / 8;
+        if (!encodeLength(octets, 1, (bits + 7) / 8))
+            return false;
     }
-    encodeMultiBit(offset, width);
+    byteAlign();
+    encodeOctets(offset, octets);
     return true;
 }
 
@@ -100,10 +86,10 @@ void PERBitWriter::encodeSmallUnsigned(unsigned value)
     encodeSingleBit(true);
     encodeLength(octets, 0, UnboundedLength);
     byteAlign();
-    encodeMultiBit(value, 8 * octets);
+    encodeOctets(value, octets);
 }
 
-bool PERBitWriter::encodeLength(unsigned length, unsigned lb, unsigned ub)
+bool PERBitWriter::encodeOtherLength(unsigned length, unsigned lb, unsigned ub)
 {
     if (length < lb || length > ub)
         return false;
@@ -116,9 +102,9 @@ bool PERBitWriter::encodeLength(unsigned length, unsigned lb, unsigned ub)
             return false;
         byteAlign();
         if (length <= 127)
-            encodeMultiBit(length, 8);
+            encodeOctets(length, 1);
         else
-            encodeMultiBit(0x8000 | length, 16);
+            encodeOctets(0x8000 | length, 2);
         return true;
     }
     return encodeUnsigned(length, lb, ub);

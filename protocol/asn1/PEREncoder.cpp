@@ -144,16 +144,28 @@ bool PEREncoder::do_visit(INTEGER const& value)
 {
     auto const& info = *value.info();
     int const v = value.getValue();
-    if (!encodeConstraint(value, static_cast<unsigned>(v)))
-        return encodeUnsigned(static_cast<unsigned>(v), static_cast<unsigned>(info.lowerLimit), info.upperLimit);
     unsigned const u = static_cast<unsigned>(v);
+    // The constraint kind is read once here rather than through
+    // encodeConstraint: every number of a message passes this way.
+    if (info.type == FixedConstraint)
+        return encodeUnsigned(u, static_cast<unsigned>(info.lowerLimit), info.upperLimit);
+    if (info.type == ExtendableConstraint) {
+        bool const outside = value.belowLowerBound(v) || value.aboveUpperBound(v);
+        encodeSingleBit(outside);
+        if (!outside)
+            return encodeUnsigned(u, static_cast<unsigned>(info.lowerLimit), info.upperLimit);
+    }
+    // The unconstrained form: the fewest octets of the two's complement
+    // number (at most 4), after their count in one aligned octet. Count and
+    // value go out in one write.
     unsigned octets = 1;
     if (v > 0)
         octets = (CountBits(u + 1) + 1 + 7) / 8;
     else if (v < 0)
         octets = (CountBits(0u - u) + 1 + 7) / 8;
-    encodeLength(octets, 0, UnboundedLength);
-    encodeMultiBit(u, 8 * octets);
+    byteAlign();
+    unsigned long long const field = u & (0xFFFFFFFFu >> (32 - 8 * octets));
+    encodeOctets(static_cast<unsigned long long>(octets) << (8 * octets) | field, octets + 1);
     return true;
 }
 
@@ -224,12 +236,19 @@ bool PEREncoder::do_visit(AbstractString const& value)
     unsigned const length = static_cast<unsigned>(value.size());
     unsigned const width = aligned() ? info.alignedBits : info.unalignedBits;
     bool const ownCode = info.canonicalBits > 4 && info.canonicalBits <= width;
-    // Characters are checked before anything is written.
-    for (char c : value) {
-        unsigned const code = static_cast<unsigned char>(c);
-        if (ownCode ? code >> info.canonicalBits != 0 : (info.characterSet == nullptr ||
-                                                         !std::memchr(info.characterSet, c, info.characterSetSize)))
+    // Characters are checked before anything is written. Where a
+    // character's own code is written, one test of all codes ORed together
+    // does (a loop the compiler vectorizes); else each is looked up.
+    if (ownCode) {
+        unsigned all = 0;
+        for (char c : value)
+            all |= static_cast<unsigned char>(c);
+        if (all >> info.canonicalBits != 0)
             return false;
+    } else {
+        for (char c : value)
+            if (info.characterSet == nullptr || !std::memchr(info.characterSet, c, info.characterSetSize))
+                return false;
     }
     if (!encodeConstrainedLength(value, length))
         return false;
@@ -311,11 +330,12 @@ bool PEREncoder::preVisitExtensionRoots(SEQUENCE const& value)
         encodeSingleBit(knownAdditionPresent(value));
     // The presence bits as whole octets where the map holds them all.
     SEQUENCE::BitMap const& options = value.optionMap();
-    if (options.size() >= info.numOptional && options.bytes().size() >= (info.numOptional + 7) / 8) {
-        encodeBitMap(options.bytes(), info.numOptional);
+    unsigned const count = info.numOptional;
+    if (options.size() >= count && options.bytes().size() >= (count + 7) / 8) {
+        encodeBitMap(options.bytes(), count);
         return true;
     }
-    for (unsigned i = 0; i < info.numOptional; ++i)
+    for (unsigned i = 0; i < count; ++i)
         encodeSingleBit(options[i]);
     return true;
 }
