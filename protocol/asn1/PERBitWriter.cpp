@@ -64,9 +64,9 @@ void PERBitWriter::encodeByte(unsigned char value)
 // 65536 values, else a length in octets and that many aligned octets.
 bool PERBitWriter::encodeAlignedUnsigned(unsigned offset, unsigned range)
 {
-    unsigned const bits = CountBits(range + 1);
-    unsigned octets = bits > 8 ? 2 : 1;
-    if (bits > 16) {
+    unsigned octets = range > 255 ? 2 : 1;
+    if (range > 65535) {
+        unsigned const bits = CountBits(range + 1);
         octets = offset == 0 ? 1 : (CountBits(offset + 1) + 7) / 8;
         if (!encodeLength(octets, 1, (bits + 7) / 8))
             return false;

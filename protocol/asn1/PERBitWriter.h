@@ -106,15 +106,31 @@ public:
     void byteAlign() { bitsLeft_ = 8; }
 
 protected:
-    // Appends the low `count` octets of the value (0..8), most significant
+    // Appends the low `count` octets of the value (0..5), most significant
     // first, as new octets: the caller has aligned. The octets are cut from
-    // the number by shifts, so the order is the same on every host.
+    // the number by shifts, so the order is the same on every host; the
+    // cases fall through so that each shift is a constant.
     void encodeOctets(unsigned long long value, unsigned count)
     {
         std::vector<char>& out = *output_;
-        while (count != 0) {
-            --count;
-            out.push_back(static_cast<char>(value >> (8 * count)));
+        switch (count) {
+        case 5:
+            out.push_back(static_cast<char>(value >> 32));
+            [[fallthrough]];
+        case 4:
+            out.push_back(static_cast<char>(value >> 24));
+            [[fallthrough]];
+        case 3:
+            out.push_back(static_cast<char>(value >> 16));
+            [[fallthrough]];
+        case 2:
+            out.push_back(static_cast<char>(value >> 8));
+            [[fallthrough]];
+        case 1:
+            out.push_back(static_cast<char>(value));
+            break;
+        default:
+            break;
         }
     }
 

@@ -43,22 +43,27 @@ bool ConstVisitor::walkSequence(Hooks& hooks, SEQUENCE const& seq)
 {
     if (!hooks.preVisitExtensionRoots(seq))
         return false;
+    // The record is read into locals once: the hooks write octets through
+    // char pointers, after which the compiler would read it again per field.
     SEQUENCE::InfoType const* record = seq.info();
+    int const* const ids = record->ids;
+    unsigned const numFields = record->numFields;
     int lastOptional = -1;
-    for (unsigned i = 0; i < record->numFields; ++i) {
-        int optionNumber = record->ids ? record->ids[i] : -1;
-        if (optionNumber == -1 || seq.hasOptionalField(static_cast<unsigned>(optionNumber))) {
-            if (!hooks.visitExtensionRoot(seq, static_cast<int>(i)))
-                return false;
-        }
-        if (optionNumber != -1)
+    for (unsigned i = 0; i < numFields; ++i) {
+        int const optionNumber = ids ? ids[i] : -1;
+        if (optionNumber != -1) {
             lastOptional = optionNumber;
+            if (!seq.hasOptionalField(static_cast<unsigned>(optionNumber)))
+                continue;
+        }
+        if (!hooks.visitExtensionRoot(seq, static_cast<int>(i)))
+            return false;
     }
     if (seq.extensionMap().size() == 0)
         return hooks.afterVisitSequence(seq);
     if (!hooks.preVisitExtensions(seq))
         return false;
-    for (unsigned i = record->numFields; i < seq.fieldCount(); ++i) {
+    for (unsigned i = numFields; i < seq.fieldCount(); ++i) {
         if (seq.hasOptionalField(static_cast<unsigned>(++lastOptional)) && !hooks.visitKnownExtension(seq, static_cast<int>(i)))
             return false;
     }
