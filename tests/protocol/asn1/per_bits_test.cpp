@@ -84,6 +84,9 @@ std::vector<Case> const cases = {
     {"kind 3 outside: bit 1 then general", true, {sizeLength(9, 3, 1, 8)}, octetsOf({0x80, 0x09})},
     {"fields straddle octets", true, {field(0x5, 3), field(0x1FF, 9), field(0, 4)}, octetsOf({0xBF, 0xF0})},
     {"32-bit field", true, {bit(1), field(0x89ABCDEF, 32)}, octetsOf({0xC4, 0xD5, 0xE6, 0xF7, 0x80})},
+    {"32-bit field after seven bits spans five octets", true, {field(0x7F, 7), field(0x89ABCDEF, 32)},
+     octetsOf({0xFF, 0x13, 0x57, 0x9B, 0xDE})},
+    {"field that fills the open octet exactly", true, {field(5, 3), field(0x1F, 5), bit(1)}, octetsOf({0xBF, 0x80})},
     {"aligning at a boundary does nothing", true, {align(), field(0xAB, 8), align(), field(1, 1)}, octetsOf({0xAB, 0x80})},
 };
 
