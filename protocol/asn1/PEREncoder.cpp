@@ -176,16 +176,10 @@ bool PEREncoder::do_visit(INTEGER const& value)
     auto const& info = *value.info();
     int const v = value.getValue();
     unsigned const u = static_cast<unsigned>(v);
-    // The constraint kind is read once here rather than through
-    // encodeConstraint: every number of a message passes this way.
-    if (info.type == FixedConstraint)
+    // A fixed range, the usual case, goes straight to its bit field,
+    // without the call that writes an extension bit.
+    if (info.type == FixedConstraint || !encodeConstraint(value, u))
         return encodeUnsigned(u, static_cast<unsigned>(info.lowerLimit), info.upperLimit);
-    if (info.type == ExtendableConstraint) {
-        bool const outside = value.belowLowerBound(v) || value.aboveUpperBound(v);
-        encodeSingleBit(outside);
-        if (!outside)
-            return encodeUnsigned(u, static_cast<unsigned>(info.lowerLimit), info.upperLimit);
-    }
     // The unconstrained form: the fewest octets of the two's complement
     // number (at most 4), after their count in one aligned octet. Count and
     // value go out in one write.
