@@ -35,9 +35,8 @@ bool presentIn(SEQUENCE const& seq, unsigned index, int optionNumber)
 unsigned const SEQUENCE::defaultTag[1] = {0};
 
 SEQUENCE::SEQUENCE(InfoType const* info)
-    : AbstractData(info), fields_(info->numFields + info->knownExtensions, nullptr)
+    : AbstractData(info), fields_(info->numFields + info->knownExtensions, nullptr), optionMap_(info->numOptional)
 {
-    optionMap_.resize(info->numOptional);
     try {
         for (unsigned i = 0; i < info->numFields; ++i)
             if (optionNumberOf(info, i) == -1)
@@ -79,7 +78,11 @@ SEQUENCE& SEQUENCE::operator=(SEQUENCE const& other)
     return *this;
 }
 
-SEQUENCE::~SEQUENCE() { deleteFields(); }
+SEQUENCE::~SEQUENCE()
+{
+    for (AbstractData* field : fields_)
+        delete field;
+}
 
 void SEQUENCE::deleteFields()
 {
