@@ -158,9 +158,10 @@ bool PERBitReader::decodeSmallUnsigned(unsigned& out)
     return decodeMultiBit(8 * octets, out);
 }
 
-int PERBitReader::decodeGeneralLength(unsigned& out)
+// The general forms that the inline reader leaves: two octets, or an
+// error at the end of the input or for the fragmented form.
+int PERBitReader::decodeLongGeneralLength(unsigned& out)
 {
-    byteAlign();
     if (current_ == end_)
         return -1;
     unsigned const first = *current_;
@@ -178,20 +179,6 @@ int PERBitReader::decodeGeneralLength(unsigned& out)
     return 0;
 }
 
-int PERBitReader::decodeLength(unsigned lb, unsigned ub, unsigned& out)
-{
-    if (!aligned_ && ub != UnboundedLength) {
-        unsigned field = 0;
-        if (!decodeMultiBit(CountBits(ub - lb + 1), field))
-            return -1;
-        out = lb + field;
-        return 0;
-    }
-    if (ub > 65535)
-        return decodeGeneralLength(out);
-    return decodeUnsigned(lb, ub, out);
-}
-
 int PERBitReader::decodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned& out)
 {
     if (kind == 3) { // a bit 1: the size lies outside lb..ub
@@ -205,14 +192,6 @@ int PERBitReader::decodeConstrainedLength(int kind, unsigned lb, unsigned ub, un
     if (kind == 0)
         return decodeLength(0, UnboundedLength, out);
     return decodeLength(lb, ub, out);
-}
-
-void PERBitReader::byteAlign()
-{
-    if (bitsLeft_ != 8) {
-        ++current_;
-        bitsLeft_ = 8;
-    }
 }
 
 unsigned long long PERBitReader::getBitsLeft() const

@@ -87,12 +87,31 @@ public:
     // Normally small non-negative whole number.
     bool decodeSmallUnsigned(unsigned& out);
     // Length determinant lb..ub; ub = UnboundedLength for no upper bound.
-    int decodeLength(unsigned lb, unsigned ub, unsigned& out);
+    // Inline for the one-octet general form (the length of every
+    // unconstrained INTEGER, string and open type of a control message).
+    int decodeLength(unsigned lb, unsigned ub, unsigned& out)
+    {
+        if (aligned_ ? ub > 65535 : ub == UnboundedLength)
+            return decodeGeneralLength(out);
+        if (aligned_)
+            return decodeUnsigned(lb, ub, out);
+        unsigned field = 0;
+        if (!decodeMultiBit(CountBits(ub - lb + 1), field))
+            return -1;
+        out = lb + field;
+        return 0;
+    }
     // Length of a sized object by constraint kind: 0 none, 1 lower bound
     // only, 2 fixed range, 3 range with an extension marker.
     int decodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned& out);
 
-    void byteAlign();
+    void byteAlign()
+    {
+        if (bitsLeft_ != 8) {
+            ++current_;
+            bitsLeft_ = 8;
+        }
+    }
     // Bits between the position and the end of the input (or window).
     unsigned long long getBitsLeft() const;
     // Octets from the next octet boundary to the end; what an aligned block can take.
@@ -121,7 +140,16 @@ private:
     int decodeAlignedUnsigned(unsigned lb, unsigned range, unsigned& out);
     bool hasBits(unsigned count) const;
     unsigned readBits(unsigned count);
-    int decodeGeneralLength(unsigned& out);
+    int decodeGeneralLength(unsigned& out)
+    {
+        byteAlign();
+        if (current_ != end_ && (*current_ & 0x80) == 0) {
+            out = *current_++;
+            return 0;
+        }
+        return decodeLongGeneralLength(out);
+    }
+    int decodeLongGeneralLength(unsigned& out);
 
     unsigned char const* current_;
     unsigned char const* end_;

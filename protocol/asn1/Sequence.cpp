@@ -35,12 +35,15 @@ bool presentIn(SEQUENCE const& seq, unsigned index, int optionNumber)
 unsigned const SEQUENCE::defaultTag[1] = {0};
 
 SEQUENCE::SEQUENCE(InfoType const* info)
-    : AbstractData(info), fields_(info->numFields + info->knownExtensions, nullptr), optionMap_(info->numOptional)
+    : AbstractData(info), optionMap_(info->numOptional)
 {
+    // Filled in one pass (the mandatory fields made, the others null)
+    // rather than cleared first and then filled.
+    fields_.reserve(info->numFields + info->knownExtensions);
     try {
         for (unsigned i = 0; i < info->numFields; ++i)
-            if (optionNumberOf(info, i) == -1)
-                fields_[i] = createFrom(info->fieldInfos[i]);
+            fields_.push_back(optionNumberOf(info, i) == -1 ? createFrom(info->fieldInfos[i]) : nullptr);
+        fields_.resize(info->numFields + info->knownExtensions, nullptr);
         if (info->defaultExtensionBits) {
             extensionMap_.resize(info->knownExtensions);
             for (std::size_t i = 0; i < extensionMap_.bytes().size(); ++i)
