@@ -27,7 +27,14 @@ public:
     static constexpr size_type inlineCapacity = sizeof(char*) > 8 ? sizeof(char*) : 8;
 
     BitBytes() = default;
-    explicit BitBytes(size_type n) { resize(n); }
+    // A new object's place is all zero bytes: a small size needs no fill.
+    explicit BitBytes(size_type n)
+    {
+        if (n <= inlineCapacity)
+            size_ = static_cast<unsigned>(n);
+        else
+            resize(n);
+    }
     BitBytes(BitBytes const& other) { assign(other.begin(), other.end()); }
     BitBytes(BitBytes&& other) noexcept { swap(other); }
     BitBytes& operator=(BitBytes const& other)

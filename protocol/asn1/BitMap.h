@@ -12,6 +12,10 @@ public:
     // fields has a presence map, made and dropped with each message.
     typedef BitBytes Bytes;
 
+    BitMap() = default;
+    // n bits, all 0.
+    explicit BitMap(unsigned n) : bitCount_(n), bytes_((static_cast<std::size_t>(n) + 7) / 8) {}
+
     unsigned size() const { return bitCount_; }
     // Sets the count to n and the bytes to ceil(n/8); new bits are 0.
     void resize(unsigned n);

@@ -38,12 +38,10 @@ char const* CHOICE::getSelectionName() const
     return info()->selectionNames[selection_];
 }
 
-void CHOICE::setSelection(int selection, AbstractData* value)
+void CHOICE::dropValue()
 {
-    if (value != value_)
-        delete value_;
-    value_ = value;
-    selection_ = selection;
+    delete value_;
+    value_ = nullptr;
 }
 
 bool CHOICE::createSelection()

@@ -37,7 +37,13 @@ public:
     char const* getSelectionName() const;
 
     // Replaces the alternative; takes ownership of value.
-    void setSelection(int selection, AbstractData* value);
+    void setSelection(int selection, AbstractData* value)
+    {
+        if (value_ != nullptr && value != value_)
+            dropValue();
+        value_ = value;
+        selection_ = selection;
+    }
     // Makes a new default value of the selected alternative's type. Without
     // a known alternative the selection becomes -2 and the result is false.
     bool createSelection();
@@ -59,6 +65,8 @@ public:
 
 private:
     bool setID(unsigned tagNumber, unsigned tagClass, int depth);
+    // Out of line: the decoders select into an empty CHOICE.
+    void dropValue();
 
     int do_compare(AbstractData const& other) const override;
     AbstractData* do_clone() const override;

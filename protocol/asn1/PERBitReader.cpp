@@ -2,9 +2,29 @@
 
 #include "protocol/asn1/CountBits.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace ASN1 {
+
+namespace {
+
+// Eight octets as one number, the first octet most significant, on hosts of
+// either byte order: one load, and a byte swap where the host's order is
+// the other one.
+std::uint64_t bigEndianWord(unsigned char const* p)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    word = __builtin_bswap64(word);
+#elif __BYTE_ORDER__ != __ORDER_BIG_ENDIAN__
+#error "unknown byte order"
+#endif
+    return word;
+}
+
+} // namespace
 
 PERBitReader::PERBitReader(char const* first, char const* last, bool aligned)
     : current_(reinterpret_cast<unsigned char const*>(first)),
@@ -38,6 +58,17 @@ unsigned PERBitReader::readBits(unsigned count)
         bitsLeft_ -= count;
         return (static_cast<unsigned>(*current_) >> bitsLeft_) & ((1u << count) - 1);
     }
+    // Away from the end of the input a field (at most 32 bits after at most
+    // 7 bits already read) lies within the next eight octets: one word read
+    // and two shifts instead of a loop over octets.
+    if (end_ - current_ >= 8) {
+        unsigned const skip = 8 - bitsLeft_;
+        unsigned const value = static_cast<unsigned>((bigEndianWord(current_) << skip) >> (64 - count));
+        unsigned const consumed = skip + count;
+        current_ += consumed / 8;
+        bitsLeft_ = 8 - consumed % 8;
+        return value;
+    }
     unsigned value = static_cast<unsigned>(*current_++) & ((1u << bitsLeft_) - 1);
     count -= bitsLeft_;
     while (count >= 8) {
@@ -64,7 +95,7 @@ bool PERBitReader::decodeMultiBitAcross(unsigned count, unsigned& out)
     return true;
 }
 
-bool PERBitReader::decodeBitMap(char* bytes, std::size_t size, unsigned count)
+bool PERBitReader::decodeLongBitMap(char* bytes, std::size_t size, unsigned count)
 {
     if (size < (static_cast<std::size_t>(count) + 7) / 8 || !hasBits(count))
         return false;
@@ -91,31 +122,24 @@ unsigned PERBitReader::decodeBlock(char* destination, unsigned count)
     return copied;
 }
 
-int PERBitReader::decodeUnsigned(unsigned lb, unsigned ub, unsigned& out)
+// A range of more than 255 values in the ALIGNED variant: one or two
+// whole octets, or a length and that many octets.
+int PERBitReader::decodeAlignedUnsigned(unsigned lb, unsigned range, unsigned& out)
 {
-    unsigned const range = ub - lb;
-    if (range == 0) {
-        out = lb;
-        return 0;
-    }
     unsigned const bits = CountBits(range + 1);
-    unsigned field = 0;
-    if (aligned_ && range > 254) {
-        unsigned width = 16;
-        if (bits <= 8) {
-            width = 8;
-        } else if (bits > 16) {
-            unsigned octets = 0;
-            if (decodeLength(1, (bits + 7) / 8, octets) != 0)
-                return -1;
-            width = 8 * octets; // at most 32: the count is a 2-bit field plus 1
-        }
-        byteAlign();
-        if (!decodeMultiBit(width, field))
+    unsigned width = 16;
+    if (bits <= 8) {
+        width = 8;
+    } else if (bits > 16) {
+        unsigned octets = 0;
+        if (decodeLength(1, (bits + 7) / 8, octets) != 0)
             return -1;
-    } else if (!decodeMultiBit(bits, field)) {
-        return -1;
+        width = 8 * octets; // at most 32: the count is a 2-bit field plus 1
     }
+    byteAlign();
+    unsigned field = 0;
+    if (!decodeMultiBit(width, field))
+        return -1;
     out = lb + field;
     return 0;
 }
@@ -134,9 +158,10 @@ bool PERBitReader::decodeSmallUnsigned(unsigned& out)
     return decodeMultiBit(8 * octets, out);
 }
 
-int PERBitReader::decodeGeneralLength(unsigned& out)
+// The general forms that the inline reader leaves: two octets, or an
+// error at the end of the input or for the fragmented form.
+int PERBitReader::decodeLongGeneralLength(unsigned& out)
 {
-    byteAlign();
     if (current_ == end_)
         return -1;
     unsigned const first = *current_;
@@ -154,20 +179,6 @@ int PERBitReader::decodeGeneralLength(unsigned& out)
     return 0;
 }
 
-int PERBitReader::decodeLength(unsigned lb, unsigned ub, unsigned& out)
-{
-    if (!aligned_ && ub != UnboundedLength) {
-        unsigned field = 0;
-        if (!decodeMultiBit(CountBits(ub - lb + 1), field))
-            return -1;
-        out = lb + field;
-        return 0;
-    }
-    if (ub > 65535)
-        return decodeGeneralLength(out);
-    return decodeUnsigned(lb, ub, out);
-}
-
 int PERBitReader::decodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned& out)
 {
     if (kind == 3) { // a bit 1: the size lies outside lb..ub
@@ -181,14 +192,6 @@ int PERBitReader::decodeConstrainedLength(int kind, unsigned lb, unsigned ub, un
     if (kind == 0)
         return decodeLength(0, UnboundedLength, out);
     return decodeLength(lb, ub, out);
-}
-
-void PERBitReader::byteAlign()
-{
-    if (bitsLeft_ != 8) {
-        ++current_;
-        bitsLeft_ = 8;
-    }
 }
 
 unsigned long long PERBitReader::getBitsLeft() const

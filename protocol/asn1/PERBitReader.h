@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/asn1/BitBytes.h"
+#include "protocol/asn1/CountBits.h"
 
 #include <cstddef>
 #include <vector>
@@ -51,23 +52,66 @@ public:
     }
     // A bit map of `count` bits into `bytes` (bit i at bit 7 - i%8 of byte
     // i/8); `size` (the bytes there are) must be at least ceil(count/8).
-    bool decodeBitMap(char* bytes, std::size_t size, unsigned count);
+    bool decodeBitMap(char* bytes, std::size_t size, unsigned count)
+    {
+        // Inline for maps of one octet or less: nearly every presence map.
+        if (count > 8 || size == 0)
+            return decodeLongBitMap(bytes, size, count);
+        unsigned field = 0;
+        if (count != 0 && !decodeMultiBit(count, field))
+            return false;
+        if (count != 0)
+            bytes[0] = static_cast<char>(field << (8 - count));
+        return true;
+    }
     bool decodeBitMap(std::vector<char>& bytes, unsigned count) { return decodeBitMap(bytes.data(), bytes.size(), count); }
     bool decodeBitMap(BitBytes& bytes, unsigned count) { return decodeBitMap(bytes.data(), bytes.size(), count); }
     // Aligns, then copies min(count, octets left) octets; returns the copied
     // count. An empty block neither aligns nor reads.
     unsigned decodeBlock(char* destination, unsigned count);
     // Constrained whole number lb..ub; the value is not checked against ub.
-    int decodeUnsigned(unsigned lb, unsigned ub, unsigned& out);
+    // Inline for the usual bit field (choice indexes, enumerations, small
+    // ranges): the octet-aligned forms of wider ranges are out of line.
+    int decodeUnsigned(unsigned lb, unsigned ub, unsigned& out)
+    {
+        unsigned const range = ub - lb;
+        if (aligned_ && range > 254)
+            return decodeAlignedUnsigned(lb, range, out);
+        unsigned field = 0;
+        // range + 1 wraps to 0 for the whole 32-bit range: CountBits gives 32.
+        if (range != 0 && !decodeMultiBit(CountBits(range + 1), field))
+            return -1;
+        out = lb + field;
+        return 0;
+    }
     // Normally small non-negative whole number.
     bool decodeSmallUnsigned(unsigned& out);
     // Length determinant lb..ub; ub = UnboundedLength for no upper bound.
-    int decodeLength(unsigned lb, unsigned ub, unsigned& out);
+    // Inline for the one-octet general form (the length of every
+    // unconstrained INTEGER, string and open type of a control message).
+    int decodeLength(unsigned lb, unsigned ub, unsigned& out)
+    {
+        if (aligned_ ? ub > 65535 : ub == UnboundedLength)
+            return decodeGeneralLength(out);
+        if (aligned_)
+            return decodeUnsigned(lb, ub, out);
+        unsigned field = 0;
+        if (!decodeMultiBit(CountBits(ub - lb + 1), field))
+            return -1;
+        out = lb + field;
+        return 0;
+    }
     // Length of a sized object by constraint kind: 0 none, 1 lower bound
     // only, 2 fixed range, 3 range with an extension marker.
     int decodeConstrainedLength(int kind, unsigned lb, unsigned ub, unsigned& out);
 
-    void byteAlign();
+    void byteAlign()
+    {
+        if (bitsLeft_ != 8) {
+            ++current_;
+            bitsLeft_ = 8;
+        }
+    }
     // Bits between the position and the end of the input (or window).
     unsigned long long getBitsLeft() const;
     // Octets from the next octet boundary to the end; what an aligned block can take.
@@ -92,9 +136,20 @@ public:
 
 private:
     bool decodeMultiBitAcross(unsigned count, unsigned& out);
+    bool decodeLongBitMap(char* bytes, std::size_t size, unsigned count);
+    int decodeAlignedUnsigned(unsigned lb, unsigned range, unsigned& out);
     bool hasBits(unsigned count) const;
     unsigned readBits(unsigned count);
-    int decodeGeneralLength(unsigned& out);
+    int decodeGeneralLength(unsigned& out)
+    {
+        byteAlign();
+        if (current_ != end_ && (*current_ & 0x80) == 0) {
+            out = *current_++;
+            return 0;
+        }
+        return decodeLongGeneralLength(out);
+    }
+    int decodeLongGeneralLength(unsigned& out);
 
     unsigned char const* current_;
     unsigned char const* end_;

@@ -47,7 +47,8 @@ protected:
     bool do_visit(GeneralizedTime& value) override;
 
     VisitSeqResult preVisitExtensionRoots(SEQUENCE& value) override;
-    VisitSeqResult visitExtensionRoot(SEQUENCE& value, int index, int optionNumber) override;
+    // Inlined into the SEQUENCE driver: it runs once per field.
+    [[gnu::always_inline]] inline VisitSeqResult visitExtensionRoot(SEQUENCE& value, int index, int optionNumber) override;
     VisitSeqResult preVisitExtensions(SEQUENCE& value) override;
     VisitSeqResult visitKnownExtension(SEQUENCE& value, int index, int optionNumber) override;
     VisitSeqResult visitUnknownExtensions(SEQUENCE& value) override;

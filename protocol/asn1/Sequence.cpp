@@ -35,13 +35,15 @@ bool presentIn(SEQUENCE const& seq, unsigned index, int optionNumber)
 unsigned const SEQUENCE::defaultTag[1] = {0};
 
 SEQUENCE::SEQUENCE(InfoType const* info)
-    : AbstractData(info), fields_(info->numFields + info->knownExtensions, nullptr)
+    : AbstractData(info), optionMap_(info->numOptional)
 {
-    optionMap_.resize(info->numOptional);
+    // Filled in one pass (the mandatory fields made, the others null)
+    // rather than cleared first and then filled.
+    fields_.reserve(info->numFields + info->knownExtensions);
     try {
         for (unsigned i = 0; i < info->numFields; ++i)
-            if (optionNumberOf(info, i) == -1)
-                fields_[i] = createFrom(info->fieldInfos[i]);
+            fields_.push_back(optionNumberOf(info, i) == -1 ? createFrom(info->fieldInfos[i]) : nullptr);
+        fields_.resize(info->numFields + info->knownExtensions, nullptr);
         if (info->defaultExtensionBits) {
             extensionMap_.resize(info->knownExtensions);
             for (std::size_t i = 0; i < extensionMap_.bytes().size(); ++i)
@@ -79,7 +81,11 @@ SEQUENCE& SEQUENCE::operator=(SEQUENCE const& other)
     return *this;
 }
 
-SEQUENCE::~SEQUENCE() { deleteFields(); }
+SEQUENCE::~SEQUENCE()
+{
+    for (AbstractData* field : fields_)
+        delete field;
+}
 
 void SEQUENCE::deleteFields()
 {

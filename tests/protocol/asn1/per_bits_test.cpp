@@ -223,6 +223,42 @@ TEST(PERBits, ReaderFailsInsteadOfReadingPastTheEnd)
     }
 }
 
+// Far from the end of the input the reader takes a field from one word of
+// eight octets, near the end octet by octet: both must give the bits a
+// plain bit-by-bit reading gives, at every offset and width, and must
+// refuse a field that runs past the end.
+TEST(PERBits, FieldsOfEveryWidthAndOffsetReadAsBitByBit)
+{
+    std::vector<char> input(19);
+    unsigned seed = 0x2545F491u;
+    for (char& octet : input) {
+        seed = seed * 1103515245u + 12345u;
+        octet = static_cast<char>(seed >> 23);
+    }
+    unsigned const totalBits = static_cast<unsigned>(input.size() * 8);
+    auto bitAt = [&](unsigned i) { return (static_cast<unsigned char>(input[i / 8]) >> (7 - i % 8)) & 1u; };
+    for (unsigned offset = 0; offset < totalBits; ++offset) {
+        for (unsigned width = 1; width <= 32; ++width) {
+            PERBitReader r(input.data(), input.data() + input.size(), true);
+            for (unsigned skipped = 0; skipped < offset; ++skipped)
+                ASSERT_GE(r.decodeSingleBit(), 0);
+            unsigned got = 0;
+            bool const read = r.decodeMultiBit(width, got);
+            if (offset + width > totalBits) {
+                EXPECT_FALSE(read) << "offset " << offset << " width " << width;
+                continue;
+            }
+            unsigned expected = 0;
+            for (unsigned i = 0; i < width; ++i)
+                expected = (expected << 1) | bitAt(offset + i);
+            ASSERT_TRUE(read) << "offset " << offset << " width " << width;
+            ASSERT_EQ(expected, got) << "offset " << offset << " width " << width;
+            // The position moved by exactly the width.
+            EXPECT_EQ(totalBits - offset - width, r.getBitsLeft()) << "offset " << offset << " width " << width;
+        }
+    }
+}
+
 TEST(PERBits, ReaderIsLenientAboutValuesAboveTheUpperBound)
 {
     // 0..2 takes 2 bits, which can carry 3
