@@ -176,9 +176,12 @@ bool PEREncoder::do_visit(INTEGER const& value)
     auto const& info = *value.info();
     int const v = value.getValue();
     unsigned const u = static_cast<unsigned>(v);
-    // A fixed range, the usual case, goes straight to its bit field,
-    // without the call that writes an extension bit.
-    if (info.type == FixedConstraint || !encodeConstraint(value, u))
+    // Only an extendable range calls encodeConstraint (for its extension
+    // bit): a fixed one goes straight to its bit field, any other kind to
+    // the unconstrained form below.
+    bool const inRange = info.type == FixedConstraint
+                         || (info.type == ExtendableConstraint && !encodeConstraint(value, u));
+    if (inRange)
         return encodeUnsigned(u, static_cast<unsigned>(info.lowerLimit), info.upperLimit);
     // The unconstrained form: the fewest octets of the two's complement
     // number (at most 4), after their count in one aligned octet. Count and
