@@ -35,15 +35,15 @@ bool presentIn(SEQUENCE const& seq, unsigned index, int optionNumber)
 unsigned const SEQUENCE::defaultTag[1] = {0};
 
 SEQUENCE::SEQUENCE(InfoType const* info)
-    : AbstractData(info), optionMap_(info->numOptional)
+    : AbstractData(info), fields_(info->numFields + info->knownExtensions), optionMap_(info->numOptional)
 {
-    // Filled in one pass (the mandatory fields made, the others null)
-    // rather than cleared first and then filled.
-    fields_.reserve(info->numFields + info->knownExtensions);
+    // One pass sets every slot: a made mandatory field or null.
+    unsigned set = 0;
     try {
-        for (unsigned i = 0; i < info->numFields; ++i)
-            fields_.push_back(optionNumberOf(info, i) == -1 ? createFrom(info->fieldInfos[i]) : nullptr);
-        fields_.resize(info->numFields + info->knownExtensions, nullptr);
+        for (; set < info->numFields; ++set)
+            fields_[set] = optionNumberOf(info, set) == -1 ? createFrom(info->fieldInfos[set]) : nullptr;
+        for (; set < fields_.size(); ++set)
+            fields_[set] = nullptr;
         if (info->defaultExtensionBits) {
             extensionMap_.resize(info->knownExtensions);
             for (std::size_t i = 0; i < extensionMap_.bytes().size(); ++i)
@@ -53,15 +53,19 @@ SEQUENCE::SEQUENCE(InfoType const* info)
                     fields_[info->numFields + i] = createFrom(info->fieldInfos[info->numFields + i]);
         }
     } catch (...) {
+        for (; set < fields_.size(); ++set)
+            fields_[set] = nullptr;
         deleteFields();
         throw;
     }
 }
 
 SEQUENCE::SEQUENCE(SEQUENCE const& other)
-    : AbstractData(other), fields_(other.fields_.size(), nullptr), optionMap_(other.optionMap_),
+    : AbstractData(other), fields_(static_cast<unsigned>(other.fields_.size())), optionMap_(other.optionMap_),
       extensionMap_(other.extensionMap_)
 {
+    for (AbstractData*& field : fields_)
+        field = nullptr;
     try {
         for (std::size_t i = 0; i < fields_.size(); ++i)
             if (other.fields_[i])

@@ -15,8 +15,8 @@
 // to the constructor and reads its fields through field<T>(index).
 #include "protocol/asn1/AbstractData.h"
 #include "protocol/asn1/BitMap.h"
+#include "protocol/asn1/FieldList.h"
 
-#include <vector>
 
 namespace ASN1 {
 
@@ -90,7 +90,7 @@ private:
     void deleteFields();
 
     // From the value pool, as the values themselves.
-    std::vector<AbstractData*, PoolAllocator<AbstractData*>> fields_;
+    FieldList fields_;
     BitMap optionMap_;
     BitMap extensionMap_;
 };

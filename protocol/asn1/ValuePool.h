@@ -3,9 +3,10 @@
 // decodes every frame into a tree of small objects (values, SEQUENCE field
 // lists, presence maps) and drops the tree when the frame is handled; from
 // the general heap that was a third of the decode time. Each value class
-// (through AbstractData's operator new) and each field list and presence map
-// (through PoolAllocator) takes its block from the list of its size class
-// instead: a pop from a singly linked list, and a push when it is released.
+// (through AbstractData's operator new), each field list (FieldList) and
+// each presence map too long to be kept in place (BitBytes) takes its block
+// from the list of its size class instead: a pop from a singly linked list,
+// and a push when it is released.
 //
 // Blocks come in sizes of `granule` octets up to `largestBlock`; larger
 // requests go to the general heap. A list that runs empty is refilled with a
@@ -78,31 +79,6 @@ private:
     static void* refill(std::size_t sizeClass);
 
     static inline Block* freeLists_[classCount] = {};
-};
-
-// A standard allocator over the pool, for the small vectors of a value (a
-// SEQUENCE's field list, a presence map). Stateless: any two are equal, so
-// vectors that use it swap and move their storage as with std::allocator.
-template <class T>
-struct PoolAllocator {
-    typedef T value_type;
-
-    PoolAllocator() = default;
-    template <class U>
-    PoolAllocator(PoolAllocator<U> const&) {}
-
-    T* allocate(std::size_t n)
-    {
-        if (n > static_cast<std::size_t>(-1) / sizeof(T))
-            throw std::bad_array_new_length();
-        return static_cast<T*>(ValuePool::allocate(n * sizeof(T)));
-    }
-    void deallocate(T* p, std::size_t n) noexcept { ValuePool::release(p, n * sizeof(T)); }
-
-    template <class U>
-    bool operator==(PoolAllocator<U> const&) const { return true; }
-    template <class U>
-    bool operator!=(PoolAllocator<U> const&) const { return false; }
 };
 
 } // namespace ASN1
