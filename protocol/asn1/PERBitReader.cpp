@@ -7,25 +7,6 @@
 
 namespace ASN1 {
 
-namespace {
-
-// Eight octets as one number, the first octet most significant, on hosts of
-// either byte order: one load, and a byte swap where the host's order is
-// the other one.
-std::uint64_t bigEndianWord(unsigned char const* p)
-{
-    std::uint64_t word = 0;
-    std::memcpy(&word, p, sizeof word);
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    word = __builtin_bswap64(word);
-#elif __BYTE_ORDER__ != __ORDER_BIG_ENDIAN__
-#error "unknown byte order"
-#endif
-    return word;
-}
-
-} // namespace
-
 PERBitReader::PERBitReader(char const* first, char const* last, bool aligned)
     : current_(reinterpret_cast<unsigned char const*>(first)),
       end_(reinterpret_cast<unsigned char const*>(last < first ? first : last)),
