@@ -7,14 +7,7 @@ TPKTTracer::TPKTTracer() { listenEvent_.Bind("TPKTTracer::OnEvent", &TPKTTracer:
 
 TPKTTracer::~TPKTTracer() = default;
 
-bool TPKTTracer::Listen(unsigned short port)
-{
-    Fd listener = Connection::Listen(port);
-    if (!listener)
-        return false;
-    listenEvent_.Schedule(listener, POLLIN);
-    return true;
-}
+bool TPKTTracer::Listen(unsigned short port) { return Connection::ListenWith(listenEvent_, port); }
 
 unsigned TPKTTracer::port() const { return Connection::BoundPort(listenEvent_.fd()); }
 
@@ -22,18 +15,10 @@ void TPKTTracer::OnEvent(int, short revents)
 {
     if (!(revents & POLLIN))
         return;
-    for (bool more = true; more;) {
-        INet4::Addr peer;
-        Fd client = Connection::Accept(listenEvent_.fd(), peer, more);
-        if (!client)
-            continue;
-        std::clog << "ACP connection open from " << peer << std::endl;
-        if (!client.NonBlock())
-            continue;
-        auto connection = std::make_unique<Connection>(client, max_payload, peer);
+    Connection::AcceptPending(listenEvent_, max_payload, "ACP", [this](std::unique_ptr<Connection> connection) {
         connection->event().Bind("TPKTTracer::OnDataEvent", &TPKTTracer::OnDataEvent, this);
         connections_.push_back(std::move(connection));
-    }
+    });
 }
 
 void TPKTTracer::OnDataEvent(int fd, short revents)

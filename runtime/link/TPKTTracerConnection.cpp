@@ -103,3 +103,12 @@ Fd TPKTTracerConnection::Accept(Fd const& listener, INet4::Addr& peer, bool& mor
     more = static_cast<bool>(client) || errno == EINTR || errno == ECONNABORTED;
     return client;
 }
+
+bool TPKTTracerConnection::ListenWith(Event& listening, unsigned short port)
+{
+    Fd listener = Listen(port);
+    if (!listener)
+        return false;
+    listening.Schedule(listener, POLLIN);
+    return true;
+}

@@ -9,6 +9,8 @@
 #include "runtime/loop/Event.h"
 
 #include <cstdint>
+#include <iostream>
+#include <memory>
 #include <vector>
 
 class TPKTTracerConnection {
@@ -54,6 +56,27 @@ public:
     // The next pending client (close-on-exec) and its address; empty when
     // none was taken, with more false once nothing is pending.
     static Fd Accept(Fd const& listener, INet4::Addr& peer, bool& more);
+
+    // Listens on port and schedules the watch for its clients; false when
+    // a step fails.
+    static bool ListenWith(Event& listening, unsigned short port);
+    // Takes every pending client of the listening watch: logs "<who>
+    // connection open from <peer>", makes the socket non-blocking and hands
+    // take a new connection for it, one client at a time.
+    template <class Take>
+    static void AcceptPending(Event const& listening, unsigned buffer_size, char const* who, Take take)
+    {
+        for (bool more = true; more;) {
+            INet4::Addr peer;
+            Fd client = Accept(listening.fd(), peer, more);
+            if (!client)
+                continue;
+            std::clog << who << " connection open from " << peer << std::endl;
+            if (!client.NonBlock())
+                continue;
+            take(std::make_unique<TPKTTracerConnection>(client, buffer_size, peer));
+        }
+    }
 
 private:
     bool header_ = true;

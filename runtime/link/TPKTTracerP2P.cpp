@@ -8,14 +8,7 @@ TPKTTracerP2P::TPKTTracerP2P() { listenEvent_.Bind("TPKTTracerP2P::OnEvent", &TP
 
 TPKTTracerP2P::~TPKTTracerP2P() = default;
 
-bool TPKTTracerP2P::Listen(unsigned short port)
-{
-    Fd listener = Connection::Listen(port);
-    if (!listener)
-        return false;
-    listenEvent_.Schedule(listener, POLLIN);
-    return true;
-}
+bool TPKTTracerP2P::Listen(unsigned short port) { return Connection::ListenWith(listenEvent_, port); }
 
 unsigned TPKTTracerP2P::port() const { return Connection::BoundPort(listenEvent_.fd()); }
 
@@ -23,21 +16,14 @@ void TPKTTracerP2P::OnEvent(int, short revents)
 {
     if (!(revents & POLLIN))
         return;
-    for (bool more = true; more;) {
-        INet4::Addr peer;
-        Fd client = Connection::Accept(listenEvent_.fd(), peer, more);
-        if (!client)
-            continue;
-        std::clog << "TPKT peer-to-peer connection open from " << peer << std::endl;
-        if (!client.NonBlock())
-            continue;
-        auto connection = std::make_unique<Connection>(client, max_payload, peer);
+    Connection::AcceptPending(listenEvent_, max_payload, "TPKT peer-to-peer", [this](std::unique_ptr<Connection> connection) {
         connection->event().Bind("TPKTTracerP2P::OnDataEvent", &TPKTTracerP2P::OnDataEvent, this);
         int const kept = connection->fd();
+        INet4::Addr const peer = connection->peer();
         connections_.push_back(std::move(connection));
         if (observer_)
             observer_->OnConnect(peer, kept);
-    }
+    });
 }
 
 void TPKTTracerP2P::OnDataEvent(int fd, short revents)
