@@ -2,7 +2,6 @@
 
 #include "protocol/asn1/CountBits.h"
 
-#include <cstdint>
 #include <cstring>
 
 namespace ASN1 {
@@ -39,17 +38,10 @@ unsigned PERBitReader::readBits(unsigned count)
         bitsLeft_ -= count;
         return (static_cast<unsigned>(*current_) >> bitsLeft_) & ((1u << count) - 1);
     }
-    // Away from the end of the input a field (at most 32 bits after at most
-    // 7 bits already read) lies within the next eight octets: one word read
-    // and two shifts instead of a loop over octets.
-    if (end_ - current_ >= 8) {
-        unsigned const skip = 8 - bitsLeft_;
-        unsigned const value = static_cast<unsigned>((bigEndianWord(current_) << skip) >> (64 - count));
-        unsigned const consumed = skip + count;
-        current_ += consumed / 8;
-        bitsLeft_ = 8 - consumed % 8;
-        return value;
-    }
+    // Away from the end of the input: one word read instead of a loop over
+    // octets.
+    if (end_ - current_ >= 8)
+        return readFromWord(count);
     unsigned value = static_cast<unsigned>(*current_++) & ((1u << bitsLeft_) - 1);
     count -= bitsLeft_;
     while (count >= 8) {
@@ -139,18 +131,13 @@ bool PERBitReader::decodeSmallUnsigned(unsigned& out)
     return decodeMultiBit(8 * octets, out);
 }
 
-// The general forms that the inline reader leaves: two octets, or an
-// error at the end of the input or for the fragmented form.
+// The general forms that the inline reader leaves (it has aligned): two
+// octets, or an error at the end of the input or for the fragmented form.
 int PERBitReader::decodeLongGeneralLength(unsigned& out)
 {
     if (current_ == end_)
         return -1;
     unsigned const first = *current_;
-    if ((first & 0x80) == 0) {
-        ++current_;
-        out = first;
-        return 0;
-    }
     if ((first & 0x40) != 0) // fragmented form, not supported
         return -1;
     if (end_ - current_ < 2)

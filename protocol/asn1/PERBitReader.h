@@ -51,11 +51,7 @@ public:
         // whether or not the field crosses an octet boundary, so the
         // processor has no data-dependent jump to mispredict.
         if (count - 1 < 32 && end_ - current_ >= 8) {
-            unsigned const skip = 8 - bitsLeft_;
-            out = static_cast<unsigned>((bigEndianWord(current_) << skip) >> (64 - count));
-            unsigned const consumed = skip + count;
-            current_ += consumed / 8;
-            bitsLeft_ = 8 - consumed % 8;
+            out = readFromWord(count);
             return true;
         }
         if (count < bitsLeft_ && current_ != end_) {
@@ -72,11 +68,12 @@ public:
         // Inline for maps of one octet or less: nearly every presence map.
         if (count > 8 || size == 0)
             return decodeLongBitMap(bytes, size, count);
+        if (count == 0)
+            return true;
         unsigned field = 0;
-        if (count != 0 && !decodeMultiBit(count, field))
+        if (!decodeMultiBit(count, field))
             return false;
-        if (count != 0)
-            bytes[0] = static_cast<char>(field << (8 - count));
+        bytes[0] = static_cast<char>(field << (8 - count));
         return true;
     }
     bool decodeBitMap(std::vector<char>& bytes, unsigned count) { return decodeBitMap(bytes.data(), bytes.size(), count); }
@@ -163,6 +160,17 @@ private:
 #error "unknown byte order"
 #endif
         return word;
+    }
+
+    // A field of 1 to 32 bits while at least eight octets are left.
+    unsigned readFromWord(unsigned count)
+    {
+        unsigned const skip = 8 - bitsLeft_;
+        unsigned const value = static_cast<unsigned>((bigEndianWord(current_) << skip) >> (64 - count));
+        unsigned const consumed = skip + count;
+        current_ += consumed / 8;
+        bitsLeft_ = 8 - consumed % 8;
+        return value;
     }
 
     bool decodeMultiBitAcross(unsigned count, unsigned& out);
