@@ -7,7 +7,8 @@
 // reproduces it, so the generator must be the C library's own.
 //
 // The run starts at 8192 + 128*bus + timeslot-start and may run on past
-// timeslot 127 into the next bus. Bound to the control server after the
+// timeslot 127 into the next bus, and past the last bus into channels the
+// cross-connect does not track. Bound to the control server after the
 // slots service. One instance (instance()); tests make their own over a
 // cross-connect of their choosing.
 #include "protocol/CtrlSrvService.h"

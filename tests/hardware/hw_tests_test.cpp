@@ -119,12 +119,25 @@ TEST_F(BusTest, DisconnectSwitchesTheRunOff)
         EXPECT_EQ(HwMux::disabled, mux_->entry(ch - HwMux::firstTracked));
 }
 
-TEST_F(BusTest, ARunPastTheLastBusIsRefused)
+TEST_F(BusTest, ARunPastTheLastBusGoesOnIntoUntrackedChannels)
 {
-    EXPECT_EQ(success, test("write", 15, seed, 120, 8)); // up to channel 10239
+    // Bus 15 from timeslot 127 for 127 channels: 10239..10365, all but the
+    // first beyond the tracked outputs.
+    unsigned const runLength = 127;
+    EXPECT_EQ(success, test("write", 15, seed, 127, runLength));
+    std::vector<unsigned> bytes = busTestPattern(static_cast<unsigned>(seed), runLength);
+    Strings writes = board_.requests("constant");
+    ASSERT_EQ(runLength, writes.size());
+    EXPECT_EQ("constant output=10239 byte=0x" + hexOctet(bytes.front()) + " -> 0", writes.front());
+    EXPECT_EQ("constant output=10365 byte=0x" + hexOctet(bytes.back()) + " -> 0", writes.back());
+    EXPECT_EQ(runLength, board_.requests("read").size());
+    EXPECT_EQ(HwMux::constant, mux_->entry(HwMux::trackedOutputs - 1));
+    EXPECT_EQ(Sim::HalDevice::Output::constant, hal_.output(10365));
+
     board_.board.clear_log();
-    EXPECT_EQ("{ seq 1, pdu response : error : invalidParams }", test("write", 15, seed, 120, 9));
-    EXPECT_EQ(Strings{}, board_.requests());
+    EXPECT_EQ(success, test("disconnect", 15, seed, 127, runLength));
+    EXPECT_EQ("disable output=10365 -> 0", board_.requests().back());
+    EXPECT_EQ(HwMux::disabled, mux_->entry(HwMux::trackedOutputs - 1));
 }
 
 TEST_F(BusTest, AnEmptyRunSucceedsInEveryModeWithoutARequest)
