@@ -77,18 +77,29 @@ bool HwMux::IsOpened()
     return true;
 }
 
+bool HwMux::tracked(int ch)
+{
+    return ch >= firstTracked && ch < firstTracked + trackedOutputs;
+}
+
 void HwMux::record(int ch, std::uint16_t state)
 {
-    if (ch >= firstTracked && ch < firstTracked + trackedOutputs)
+    if (tracked(ch))
         outputs_[ch - firstTracked] = state;
 }
 
 bool HwMux::Connect(int src, int dst)
 {
-    // A source the table cannot tell from its own marks is refused like a
-    // negative one: recorded as "disabled" it would be switched off again.
-    if (!IsOpened() || src < 0 || dst < 0 || src > maxSource) {
+    if (!IsOpened() || src < 0 || dst < 0) {
         std::clog << ext::header(this) << "ERROR not opened" << std::endl;
+        return false;
+    }
+    // A tracked output cannot record a source the table would take for its
+    // own "off" or "constant" marks (as "off" it would even be switched off
+    // again by the refresh). Other outputs are not recorded and pass it on.
+    if (tracked(dst) && src > maxSource) {
+        std::clog << ext::header(this) << "connect " << src << " -> " << dst
+                  << " refused: source out of range for a tracked output" << std::endl;
         return false;
     }
     record(dst, static_cast<std::uint16_t>(src));

@@ -34,7 +34,8 @@ public:
 
     // True when the device is open, otherwise tries to open it now.
     bool IsOpened();
-    // Output dst carries channel src.
+    // Output dst carries channel src. A tracked output refuses a source of
+    // 0xFFFE or more, which its table entry could not tell from its marks.
     bool Connect(int src, int dst);
     // Output ch carries the idle byte.
     bool Disconnect(int ch);
@@ -58,6 +59,8 @@ public:
 private:
     // Output ch carries byte; false (errno set) when the device refuses.
     bool Drive(int ch, unsigned char byte);
+    // Output ch is one of the 2048 whose state is kept.
+    static bool tracked(int ch);
     // Sets the table entry of a tracked output; others are not kept.
     void record(int ch, std::uint16_t state);
 

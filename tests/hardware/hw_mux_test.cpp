@@ -134,16 +134,52 @@ TEST_F(CrossConnect, NumbersThatCannotBeChannelsAreRefusedWithoutARequest)
     log_.clear();
     EXPECT_FALSE(mux.Connect(-1, output));
     EXPECT_FALSE(mux.Connect(5, -1));
-    // A source the table would mistake for "disabled" or "constant".
-    EXPECT_FALSE(mux.Connect(0xFFFF, output));
-    EXPECT_FALSE(mux.Connect(0xFFFE, output));
     EXPECT_FALSE(mux.Disconnect(-1));
     EXPECT_FALSE(mux.Disable(-1));
     EXPECT_FALSE(mux.Write(-1, 0));
     EXPECT_EQ(0xFF, mux.Read(-1));
-    EXPECT_EQ(Strings(4, "hwMux: ERROR not opened"), linesOf(log_.text()));
+    EXPECT_EQ(Strings(2, "hwMux: ERROR not opened"), linesOf(log_.text()));
     EXPECT_EQ(Strings{}, board_.requests());
     EXPECT_EQ(HwMux::disabled, mux.entry(output - HwMux::firstTracked));
+}
+
+TEST_F(CrossConnect, OnlyATrackedOutputRefusesASourceItsTableWouldTakeForAMark)
+{
+    struct Case {
+        int src;
+        int dst;
+        bool refused;
+    } const cases[] = {
+        {0xFFFD, output, false}, // the largest source a table entry holds
+        {0xFFFE, output, true},  // would read as "constant"
+        {0xFFFF, output, true},  // would read as "off", and be switched off by the refresh
+        {0x10000, 10239, true},
+        {0xFFFF, 100, false},    // below the tracked outputs
+        {0xFFFF, 10240, false},  // above them
+        {0x7FFFFFFF, 10240, false},
+    };
+    for (Case const& c : cases) {
+        std::string const what = std::to_string(c.src) + " -> " + std::to_string(c.dst);
+        SCOPED_TRACE(what);
+        HwMux mux;
+        board_.board.clear_log();
+        log_.clear();
+        EXPECT_EQ(!c.refused, mux.Connect(c.src, c.dst));
+        if (c.refused) {
+            EXPECT_EQ(Strings{"hwMux: connect " + what + " refused: source out of range for a tracked output"},
+                      linesOf(log_.text()));
+            EXPECT_EQ(Strings{}, board_.requests());
+            EXPECT_EQ(HwMux::disabled, mux.entry(c.dst - HwMux::firstTracked));
+        } else {
+            EXPECT_EQ(Strings{}, linesOf(log_.text()));
+            EXPECT_EQ(Strings{"connect output=" + std::to_string(c.dst) + " source=" +
+                              std::to_string(static_cast<std::uint32_t>(c.src)) + " -> 0"},
+                      board_.requests());
+        }
+    }
+    HwMux mux;
+    ASSERT_TRUE(mux.Connect(0xFFFD, output));
+    EXPECT_EQ(0xFFFD, mux.entry(output - HwMux::firstTracked));
 }
 
 TEST_F(CrossConnect, RefreshVisits128OutputsARunAndOutput8192LastInEachCycle)
