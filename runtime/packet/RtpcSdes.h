@@ -26,8 +26,10 @@ public:
     unsigned pt() const override { return 202; }
     // One chunk, whatever the number of items.
     unsigned count() const override { return 1; }
-    // The SSRC, every item up to the first one that does not fit (a text is
-    // cut to 255 bytes), the null item and zero padding. Needs 8 bytes.
+    // The SSRC; when at least 8 bytes remain after it, the items in order
+    // (a text cut to 255 bytes), stopping before the first one for which
+    // the room left is below its text length + 6 rounded down to whole
+    // words; then the null item and zero padding. Needs 8 bytes.
     int encode_body(char* buffer, unsigned size) const override;
 
     void add(Item::Type type, std::string const& text);

@@ -68,6 +68,7 @@ TEST(Rtcp, PacketsAreWrittenByteForByteInTheRoomThereIs)
     // The first item does not fit where the second would: writing stops at
     // the first.
     RTPC::SDES longFirst = sdes({{T::cname, "abcdefghij"}, {T::tool, "x"}});
+    RTPC::SDES oneChar = sdes({{T::cname, "a"}});
     RTPC::BYE bye(0xA1B2C3D4);
     RTPC::BYE byeThree(0xA1B2C3D4, "bye");
     RTPC::BYE byeTwo(0xA1B2C3D4, "ab");
@@ -99,6 +100,12 @@ TEST(Rtcp, PacketsAreWrittenByteForByteInTheRoomThereIs)
         {"word-aligned item with its null word", wordAligned, 16, "81 ca 00 03 01 02 03 04 01 02 61 62 00 00 00 00"},
         {"writing stops at the first item that does not fit", longFirst, 20,
          "81 ca 00 02 01 02 03 04 00 00 00 00"},
+        {"items need two words after the SSRC", oneChar, 12, "81 ca 00 02 01 02 03 04 00 00 00 00"},
+        {"a short item in two words after the SSRC", oneChar, 16, "81 ca 00 02 01 02 03 04 01 01 61 00"},
+        // After "a" 5 bytes are left; "xy" needs (2 + 6) rounded down to
+        // words, 8, though its 5 bytes and the null would fit.
+        {"an item needs its length + 6 rounded down to words", two, 16, "81 ca 00 02 01 02 03 04 01 01 61 00"},
+        {"the second item with room for it", two, 20, "81 ca 00 03 01 02 03 04 01 01 61 06 02 78 79 00"},
         {"BYE reason cut to the room, 13 used as 12", byeLong, 13, "81 cb 00 02 a1 b2 c3 d4 03 61 62 63"},
         {"BYE reason one short", byeLong, 16, "81 cb 00 03 a1 b2 c3 d4 07 61 62 63 64 65 66 67"},
         {"BYE reason whole", byeLong, 20, "81 cb 00 04 a1 b2 c3 d4 08 61 62 63 64 65 66 67 68 00 00 00"},
