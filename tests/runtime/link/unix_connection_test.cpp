@@ -185,3 +185,47 @@ TEST_F(UnixFixture, PathTooLongIsRefused)
     EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(root.path("/run")), {}))
         << "no file with a shortened name";
 }
+
+// An established link that is lost is tried again 10000 ms after the loss,
+// not before.
+TEST_F(UnixFixture, ConnectorReconnectsTenSecondsAfterALoss)
+{
+    Control::AcceptorUnix acceptor(path);
+    ASSERT_TRUE(acceptor.Activate());
+    Control::ConnectorUnix connector(path);
+    RecordingNotify client(connector);
+    connector.Bind(&client);
+    ASSERT_TRUE(connector.Activate());
+    ASSERT_TRUE(loop.run_until([&] { return acceptor.state() == State::Connected; }));
+    auto attempts = [&] { return occurrences(log.text(), "connected to " + path + "\n"); };
+    EXPECT_EQ(1, attempts());
+
+    acceptor.Disconnect();
+    ASSERT_TRUE(loop.run_until([&] { return client.count("disconnect") == 1; }));
+    loop.advance(Control::ConnectorUnix::reconnect_ms - 1);
+    EXPECT_EQ(1, attempts());
+    EXPECT_EQ(State::Connecting, connector.state());
+    loop.advance(1);
+    EXPECT_EQ(2, attempts());
+    EXPECT_EQ(State::Connected, connector.state());
+    EXPECT_THAT(client.events, ElementsAre("connect Connected", "disconnect Connecting", "connect Connected"));
+    EXPECT_EQ(0, occurrences(errors.text(), "connect to"));
+    connector.Deactivate();
+    acceptor.Deactivate();
+}
+
+// The own end cannot be bound: the failure is reported in its own line and
+// the attempt goes on from an unnamed socket.
+TEST_F(UnixFixture, ConnectorGoesOnWhenItsLocalPathCannotBeBound)
+{
+    Control::AcceptorUnix acceptor(path);
+    ASSERT_TRUE(acceptor.Activate());
+    Control::ConnectorUnix connector(path, "/nowhere/client.sock");
+    ASSERT_TRUE(connector.Activate());
+    EXPECT_EQ("can't bind to domain socket '/nowhere/client.sock': \"No such file or directory\n", errors.text());
+    EXPECT_EQ(State::Connected, connector.state());
+    ASSERT_TRUE(loop.run_until([&] { return acceptor.state() == State::Connected; }));
+    EXPECT_EQ("", acceptor.peerName());
+    connector.Deactivate();
+    acceptor.Deactivate();
+}
