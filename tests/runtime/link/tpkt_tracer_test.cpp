@@ -240,3 +240,55 @@ TEST(TpktTracerP2P, RefusesOversizePayloadsAndSurvivesVanishedClients)
     EXPECT_EQ(1u, plain.tracer.connections());
     EXPECT_EQ(0u, b->receive(1, 50).size());
 }
+
+namespace {
+
+// Sends a frame in pieces, the header itself split, letting the tracer read
+// each piece before the next goes out; the last byte goes out with a whole
+// frame behind it. Returns what the observer had heard before that last
+// byte, and all it heard in the end.
+template <class Tracer>
+std::pair<std::vector<std::string>, std::vector<std::string>> feedInPieces(TracerFixture<Tracer>& f, TpktClient& client,
+                                                                           std::vector<std::string> const& heard)
+{
+    char const* const pieces[] = {"03", "00 00", "09 41", "42 43", "44"};
+    for (char const* piece : pieces) {
+        EXPECT_TRUE(client.send(piece));
+        f.loop.pass(50);
+    }
+    std::vector<std::string> const early = heard;
+    EXPECT_TRUE(client.send("45  03 00 00 05 46"));
+    EXPECT_TRUE(f.loop.run_until([&] { return heard.size() >= 2; }));
+    return {early, heard};
+}
+
+} // namespace
+
+// A frame that arrives over several reads, header and payload each split,
+// is delivered once, whole, when its last byte is read; the framing stays
+// in step for the frame after it.
+TEST(TpktTracer, AFrameSplitAcrossReadsIsDeliveredWhole)
+{
+    {
+        TracerFixture<TPKTTracer> f;
+        PlainObserver observer;
+        f.tracer.SetNotify(&observer);
+        auto client = f.connect();
+        auto heard = feedInPieces(f, *client, observer.messages);
+        EXPECT_THAT(heard.first, IsEmpty());
+        EXPECT_THAT(heard.second, ElementsAre("41 42 43 44 45", "46"));
+        EXPECT_EQ(1u, f.tracer.connections());
+    }
+    {
+        TracerFixture<TPKTTracerP2P> f;
+        PeerObserver observer;
+        f.tracer.SetNotify(&observer);
+        auto client = f.connect();
+        auto heard = feedInPieces(f, *client, observer.messages);
+        ASSERT_EQ(1u, observer.connects.size());
+        std::string const peer = observer.connects[0].GetString() + " ";
+        EXPECT_THAT(heard.first, IsEmpty());
+        EXPECT_THAT(heard.second, ElementsAre(peer + "41 42 43 44 45", peer + "46"));
+        EXPECT_THAT(observer.closes, IsEmpty());
+    }
+}
