@@ -1,8 +1,8 @@
 // The HDLC channel against the simulated controller and cross-connect,
 // driven by the main loop on the test clock, with a test listener: frames
-// both ways, back-pressure and ready, read errors and hang-ups, listeners
-// that close or delete the channel from inside a callback, and the pool
-// running dry.
+// both ways, back-pressure and ready, interrupted writes, read errors, end
+// of file and hang-ups, listeners that close or delete the channel from
+// inside a callback, and the pool running dry.
 #include "hardware/HDLC.h"
 #include "hardware/HwMux.h"
 #include "runtime/packet/Packet.h"
@@ -14,7 +14,9 @@
 #include "support/RawDeviceLog.h"
 
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <functional>
+#include <poll.h>
 
 namespace {
 
@@ -46,6 +48,48 @@ private:
     }
 };
 
+// The controller model behind two quirks of system calls: the next
+// `interruptions` writes fail with EINTR before they reach it, and a read
+// of 0 bytes leaves errno as an earlier call set it (EAGAIN here).
+class QuirkyMcc : public Sim::Device {
+public:
+    char const* path() const override { return mcc.path(); }
+    std::string name() const override { return mcc.name(); }
+    int opened(Sim::Open& open) override { return mcc.opened(open); }
+    void closed(Sim::Open& open) override { mcc.closed(open); }
+    int request(Sim::Open& open, unsigned long code, std::uint8_t* record, std::size_t size,
+                Sim::RequestNote& note) override
+    {
+        return mcc.request(open, code, record, size, note);
+    }
+    int request_none(Sim::Open& open, unsigned long code, Sim::RequestNote& note) override
+    {
+        return mcc.request_none(open, code, note);
+    }
+    ssize_t read(Sim::Open& open, void* buffer, std::size_t size) override
+    {
+        ssize_t const n = mcc.read(open, buffer, size);
+        if (n == 0)
+            errno = EAGAIN;
+        return n;
+    }
+    ssize_t write(Sim::Open& open, void const* buffer, std::size_t size) override
+    {
+        ++writes;
+        if (interruptions > 0) {
+            --interruptions;
+            return -EINTR;
+        }
+        return mcc.write(open, buffer, size);
+    }
+    bool readable(Sim::Open const& open) const override { return mcc.readable(open); }
+    bool writable(Sim::Open const& open) const override { return mcc.writable(open); }
+
+    Sim::MccDevice mcc;
+    unsigned interruptions = 0;
+    unsigned writes = 0;
+};
+
 int const lineChannel = 35;   // trunk 1, timeslot 3
 int const firstMcc = Sim::MccDevice::firstTdm;
 
@@ -74,7 +118,12 @@ protected:
         return true;
     }
 
-    Sim::MccDevice& mcc() { return *board_->model<Sim::MccDevice>("/dev/mcc/ctl"); }
+    Sim::MccDevice& mcc()
+    {
+        if (auto* quirky = board_->model<QuirkyMcc>("/dev/mcc/ctl"))
+            return quirky->mcc;
+        return *board_->model<Sim::MccDevice>("/dev/mcc/ctl");
+    }
     Sim::MccDevice::Channel const& channel() { return *mcc().channel(firstMcc); }
     void inject(std::string const& hex)
     {
@@ -369,6 +418,80 @@ TEST_F(HdlcChannel, TracesAndTheIdleReadLine)
               "HDLC[7]: rx 03\n"
               "hdlc [7/3]: deactivated\n",
               log_.text());
+}
+
+namespace {
+
+std::unique_ptr<Sim::SimulatedBoard> quirkyMccBoard()
+{
+    auto board = Sim::makeBoard();
+    // Replaces the model of the controller.
+    board->add(std::make_unique<QuirkyMcc>());
+    return board;
+}
+
+class QuirkyHdlc : public HdlcChannel {
+protected:
+    QuirkyHdlc() : HdlcChannel(quirkyMccBoard()) {}
+    QuirkyMcc& device() { return *board_->model<QuirkyMcc>("/dev/mcc/ctl"); }
+};
+
+} // namespace
+
+TEST_F(QuirkyHdlc, AnInterruptedWriteIsMadeAgainAndCountedOnce)
+{
+    activateReady();
+    device().interruptions = 2;
+    device().writes = 0;
+    EXPECT_TRUE(send("01 02"));
+    EXPECT_EQ(3u, device().writes);
+    EXPECT_EQ(Strings{"01 02"}, sent());
+    EXPECT_EQ(1u, hdlc_->counters.sent);
+    EXPECT_EQ(0u, hdlc_->counters.send_errors);
+    EXPECT_TRUE(hdlc_->is_ready());
+    EXPECT_EQ("", errors_.text());
+}
+
+TEST_F(QuirkyHdlc, AnEndOfFileOrAHangUpWithoutAReadErrorClosesTheChannel)
+{
+    struct Case {
+        char const* what;
+        bool emptyRead;  // the controller hands over a read of 0 bytes
+        short revents;   // the poll events handed to the channel; 0: as polled
+        char const* error;
+    } const cases[] = {
+        // errno still says EAGAIN from an earlier call: not "nothing more".
+        {"a read of 0", true, 0, "hdlc [7/3]: read error: end of file\n"},
+        {"a hang-up with nothing to read", false, POLLHUP, "hdlc [7/3]: read error: channel hang-up\n"},
+        {"an error event with nothing to read", false, POLLERR, "hdlc [7/3]: read error: channel hang-up\n"},
+        {"a hang-up as the channel is writable", false, POLLHUP | POLLOUT,
+         "hdlc [7/3]: read error: channel hang-up\n"},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        errors_.clear();
+        listener_.action = nullptr;
+        activateReady();
+        bool openAtError = true;
+        listener_.action = [&](std::string const& what) {
+            if (what == "error 0")
+                openAtError = hdlc_->is_open();
+        };
+        inject("01");
+        if (c.emptyRead)
+            inject("");
+        if (c.revents)
+            hdlc_->on_event(-1, c.revents);
+        else
+            stepper_.pass();
+        // The frames before the end are delivered, then the channel closes.
+        EXPECT_EQ(Strings({"receive 01", "error 0"}), listener_.take());
+        EXPECT_FALSE(openAtError);
+        EXPECT_FALSE(hdlc_->is_open());
+        EXPECT_EQ(c.error, errors_.text());
+        stepper_.pass();
+        EXPECT_EQ(Strings{}, listener_.take());
+    }
 }
 
 namespace {
