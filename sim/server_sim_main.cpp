@@ -2,7 +2,10 @@
 // in place of the board's drivers. It takes every option of the server and
 // adds the control socket "/var/run/server-sim.ctl" (under SERVER_ROOT) for
 // scripting the board; the watchdog device becomes a FIFO that the
-// simulator reads.
+// simulator reads. When the server has ended, the board's request log is
+// written to "/var/run/server-sim.log" (under SERVER_ROOT), one request a
+// line as the control socket's "log" shows them: what the server asked of
+// the board on its way out can be read there once it is gone.
 #include "core/CommandLine.h"
 #include "core/ServerProcess.h"
 #include "runtime/base/RootPath.h"
@@ -11,6 +14,7 @@
 #include "sim/WatchdogDevice.h"
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -47,6 +51,9 @@ int main(int argc, char** argv)
     control.close();
     if (watchdog)
         watchdog->stop();
+    std::ofstream requests(rootPath("/var/run/server-sim.log"));
+    for (Sim::LogEntry const& entry : board->log())
+        requests << entry << '\n';
     Board::install(nullptr);
     return status;
 }

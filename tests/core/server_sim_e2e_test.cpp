@@ -1,7 +1,8 @@
 // server-sim end to end: a controller on the control link and the board
 // scripted through the simulator's control socket. Board tests over the
 // simulated bus, the bus clock with and without --disable-clock, the SPI
-// channels' trunkStatus every second, and injected device failures.
+// channels' trunkStatus every second and their registers at stop, and
+// injected device failures.
 #include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "support/BusPattern.h"
@@ -149,6 +150,29 @@ TEST_F(ServerSim, SpiChannelsReportTheirStatusEverySecondWhileTheControllerIsCon
     ASSERT_NE(0u, closedAt);
     EXPECT_TRUE(eventually([&] { return loopTime() >= closedAt + 2100; }, patience(milliseconds(10000))));
     EXPECT_EQ(std::string::npos, sim("log").find("spi-read"));
+}
+
+TEST_F(ServerSim, StoppingDisablesEverySpiChannelAndLeavesNoClockMaster)
+{
+    start();
+    connect();
+    sim("log clear");
+    EXPECT_EQ(0, exitCode(server_.stop()));
+
+    // What the server wrote to the line interfaces' registers on its way
+    // out, in order: every channel's control register to "disabled", then
+    // every channel's clock register to "not clock master".
+    std::vector<std::string> writes;
+    std::istringstream requests(server_.root().read("/var/run/server-sim.log"));
+    for (std::string line; std::getline(requests, line);)
+        if (line.find(" spi-write ") != std::string::npos)
+            writes.push_back(line);
+    std::vector<std::string> expected;
+    for (char const* registerValue : {"register=50 value=128", "register=87 value=48"})
+        for (unsigned ch = 0; ch < 8; ++ch)
+            expected.push_back("/dev/hal spi-write channel=" + std::to_string(ch) + " " + registerValue + " -> 0");
+    EXPECT_EQ(expected, writes);
+    EXPECT_TRUE(server_.errShows("spi: disable channel 7\nspi: clock master disabled\n"));
 }
 
 TEST_F(ServerSim, ControlSocketInjectsDeviceFailures)
