@@ -138,7 +138,9 @@ ssize_t MccDevice::read(Open& open, void* buffer, std::size_t size)
     if (item.error)
         return -item.error;
     std::size_t n = std::min(size, item.frame.size());
-    std::memcpy(buffer, item.frame.data(), n);
+    // An empty frame (a read of 0 bytes) may have no storage to copy from.
+    if (n > 0)
+        std::memcpy(buffer, item.frame.data(), n);
     return static_cast<ssize_t>(n);
 }
 

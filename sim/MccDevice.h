@@ -3,10 +3,10 @@
 // one controller channel. MCC_ALLOCATE sets it up in a mode and gives it a
 // TDM channel number (10112 + n, n the lowest number free among the allocated
 // channels), which MCC_TIMESLOT reports. Frames written to the channel are
-// recorded; frames injected from outside are read one per read, and an
-// injected read error is returned by the read that reaches it. A blocked
-// channel refuses writes with EAGAIN and does not poll writable until it is
-// unblocked (back-pressure).
+// recorded; frames injected from outside are read one per read (an empty
+// one as a read of 0 bytes), and an injected read error is returned by the
+// read that reaches it. A blocked channel refuses writes with EAGAIN and
+// does not poll writable until it is unblocked (back-pressure).
 //
 // Control verbs (after "mcc" on the control socket); N is the channel's TDM
 // number:

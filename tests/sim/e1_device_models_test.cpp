@@ -142,6 +142,12 @@ TEST_F(DeviceModels, EveryMccOpenIsAChannelWithItsOwnFramesAndBackPressure)
     EXPECT_EQ(-1, Board::devices().read(kept, frame, sizeof frame));
     EXPECT_EQ(EIO, errno);
     EXPECT_EQ(POLLOUT, polled(kept));
+    // An empty frame is a read of 0 bytes.
+    ASSERT_TRUE(board_->model<Sim::MccDevice>("/dev/mcc/ctl")->inject(10112, {}));
+    board_->refresh();
+    EXPECT_EQ(POLLIN | POLLOUT, polled(kept));
+    EXPECT_EQ(0, Board::devices().read(kept, frame, sizeof frame));
+    EXPECT_EQ(POLLOUT, polled(kept));
     EXPECT_EQ(0, polled(second) & POLLIN);
 
     EXPECT_EQ("ok\n", control("mcc block 10112"));
