@@ -301,8 +301,8 @@ int SimulatedBoard::open(char const* path, int flags)
 }
 
 // The common path of the three kinds of request: the descriptor is looked
-// up, an injected failure stands in for the model, and the request is logged
-// under the model's name for it (or its number).
+// up, a broken descriptor or an injected failure stands in for the model,
+// and the request is logged under the model's name for it (or its number).
 template <class AskModel>
 int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fields, AskModel ask)
 {
@@ -311,7 +311,9 @@ int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fiel
         return fail(-EBADF);
     descriptor->front = fd;
     RequestNote note;
-    int result = injected(descriptor->open.path);
+    // A hung-up driver fails every request; the injected failures are left
+    // for the opens that still work.
+    int result = descriptor->peer < 0 ? -EIO : injected(descriptor->open.path);
     if (result == 0)
         result = ask(*descriptor->model, descriptor->open, note);
     if (note.name.empty()) {

@@ -52,8 +52,9 @@ public:
     void fail_always(std::string const& path, int errnum = EIO);
     void set_missing(std::string const& path, bool missing);
     void clear_failures(std::string const& path);
-    // Makes every open of the device report an error/hang-up on poll
-    // (reads then fail with EIO) until the device is reopened.
+    // Makes every open of the device report an error/hang-up on poll, and
+    // its reads, writes and requests fail with EIO, as a hung-up driver's
+    // do; opens made afterwards work.
     void break_opens(std::string const& path);
 
     // The newest requests, at most the log limit of them: the cross-

@@ -151,6 +151,34 @@ TEST_F(SimulatedBoardTest, InjectedFailures)
     board.close(fd);
 }
 
+TEST_F(SimulatedBoardTest, ABrokenDescriptorFailsEveryKindOfRequestWhileNewOpensWork)
+{
+    Board::Record<4> record;
+    int broken = board.open("/dev/loopback", O_RDWR);
+    board.fail_next("/dev/loopback", 1, ENODEV);
+    control("fail loopback break");
+    EXPECT_EQ(-1, board.request(broken, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(EIO, errno);
+    EXPECT_EQ(-1, board.request_value(broken, 0x5802, 1));
+    EXPECT_EQ(EIO, errno);
+    EXPECT_EQ(-1, board.request_none(broken, 0x5803));
+    EXPECT_EQ(EIO, errno);
+    EXPECT_EQ("/dev/loopback 0x5802 value=1 -> EIO", [&] {
+        std::ostringstream line;
+        line << board.log_of("/dev/loopback")[2];
+        return line.str();
+    }());
+
+    // The injected failure is still due, on the next open.
+    int fresh = board.open("/dev/loopback", O_RDWR);
+    EXPECT_EQ(-1, board.request(fresh, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(ENODEV, errno);
+    EXPECT_EQ(0, board.request(fresh, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(-1, board.request(broken, 0xc0045801, record.data(), 4));
+    board.close(broken);
+    board.close(fresh);
+}
+
 TEST_F(SimulatedBoardTest, ControlLinesThatAreNotUnderstoodSayWhy)
 {
     EXPECT_EQ("error: unknown command or device: nosuch\n", control("nosuch thing"));
