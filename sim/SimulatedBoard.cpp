@@ -301,16 +301,18 @@ int SimulatedBoard::open(char const* path, int flags)
 }
 
 // The common path of the three kinds of request: the descriptor is looked
-// up, a broken descriptor or an injected failure stands in for the model,
-// and the request is logged under the model's name for it (or its number).
-template <class AskModel>
-int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fields, AskModel ask)
+// up, the model describes the request, a broken descriptor or an injected
+// failure stands in for the model, and the request is logged under the
+// model's name for it (or its number).
+template <class Describe, class AskModel>
+int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fields, Describe describe, AskModel ask)
 {
     Descriptor* descriptor = find(fd);
     if (!descriptor)
         return fail(-EBADF);
     descriptor->front = fd;
     RequestNote note;
+    describe(*descriptor->model, note);
     // A hung-up driver fails every request; the injected failures are left
     // for the opens that still work.
     int result = descriptor->peer < 0 ? -EIO : injected(descriptor->open.path);
@@ -326,23 +328,25 @@ int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fiel
 
 int SimulatedBoard::request(int fd, unsigned long code, void* record, std::size_t size)
 {
-    return dispatch(fd, code, "", [&](Device& model, Open& open, RequestNote& note) {
-        return model.request(open, code, static_cast<std::uint8_t*>(record), size, note);
-    });
+    auto* bytes = static_cast<std::uint8_t*>(record);
+    return dispatch(
+        fd, code, "", [&](Device& model, RequestNote& note) { model.describe(code, bytes, size, note); },
+        [&](Device& model, Open& open, RequestNote& note) { return model.request(open, code, bytes, size, note); });
 }
 
 int SimulatedBoard::request_value(int fd, unsigned long code, unsigned long value)
 {
-    return dispatch(fd, code, "value=" + std::to_string(value), [&](Device& model, Open& open, RequestNote& note) {
-        return model.request_value(open, code, value, note);
-    });
+    return dispatch(
+        fd, code, "value=" + std::to_string(value),
+        [&](Device& model, RequestNote& note) { model.describe_value(code, value, note); },
+        [&](Device& model, Open& open, RequestNote& note) { return model.request_value(open, code, value, note); });
 }
 
 int SimulatedBoard::request_none(int fd, unsigned long code)
 {
-    return dispatch(fd, code, "", [&](Device& model, Open& open, RequestNote& note) {
-        return model.request_none(open, code, note);
-    });
+    return dispatch(
+        fd, code, "", [&](Device& model, RequestNote& note) { model.describe_none(code, note); },
+        [&](Device& model, Open& open, RequestNote& note) { return model.request_none(open, code, note); });
 }
 
 ssize_t SimulatedBoard::read(int fd, void* buffer, std::size_t size)

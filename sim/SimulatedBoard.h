@@ -10,8 +10,9 @@
 // made by Fd copies reach the same open.
 //
 // The board keeps a log of every request (device, request name, decoded
-// fields, result) and can make a device fail: its next N requests, all its
-// requests, or its opens ("device missing").
+// fields, result; a failed request with its fields too) and can make a
+// device fail: its next N requests, all its requests, its opens ("device
+// missing"), or everything on the descriptors open now ("break").
 #include "hardware/device/BoardDevices.h"
 #include "sim/SimDevice.h"
 
@@ -95,8 +96,8 @@ private:
     struct Descriptor;
 
     Descriptor* find(int fd);
-    template <class AskModel>
-    int dispatch(int fd, unsigned long code, std::string const& fields, AskModel ask);
+    template <class Describe, class AskModel>
+    int dispatch(int fd, unsigned long code, std::string const& fields, Describe describe, AskModel ask);
     void forget(Descriptor& descriptor);
     void sync(Descriptor& descriptor);
     // A descriptor of the front end's socket that is still open, or -1.
