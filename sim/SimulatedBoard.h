@@ -107,6 +107,10 @@ private:
     int finish(std::string const& path, RequestNote const& note, int result);
     int open_failure(std::string const& path);
     void collect_closed();
+    // The path of the device with this short name or path, or "".
+    std::string pathNamed(std::string const& name) const;
+    // A "fail DEVICE ..." line; false, with the error replied, when refused.
+    bool control_fail(std::vector<std::string> const& words, std::ostream& reply);
 
     std::map<std::string, std::unique_ptr<Device>> devices_;
     std::map<std::string, Failure> failures_;

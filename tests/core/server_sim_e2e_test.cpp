@@ -172,5 +172,5 @@ TEST_F(ServerSim, ControlSocketInjectsDeviceFailures)
 
     std::string reply;
     EXPECT_EQ(Sim::ControlClient::refused, board_.ask("fail nosuch next 1", reply));
-    EXPECT_EQ("error: unknown command or device: fail\n", reply);
+    EXPECT_EQ("error: fail: unknown device: nosuch\n", reply);
 }
