@@ -2,6 +2,7 @@
 
 #include "hardware/device/BigEndian.h"
 #include "sim/ControlNumber.h"
+#include "sim/RecordRequest.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,18 @@ namespace {
 std::string channelFields(std::uint8_t const* record)
 {
     return "trunk=" + std::to_string(get_be32(record)) + " timeslot=" + std::to_string(get_be32(record + 4));
+}
+
+// A longer record is taken, as the driver copies only what it needs.
+RecordRequest const recordRequests[] = {
+    {Board::Cas::SET_BITS, "set", Board::Cas::bitsSize},
+    {Board::Cas::GET_BITS, "get", Board::Cas::bitsSize},
+    {Board::Cas::CONFIGURE, "configure", Board::Cas::configureSize},
+};
+
+bool closing(std::uint8_t const* configureRecord)
+{
+    return get_be32(configureRecord + 12) == 1;
 }
 
 } // namespace
@@ -51,58 +64,55 @@ void CasDevice::queue_short(std::size_t size)
     events_.push(std::vector<std::uint8_t>(std::min(size, recordSize - 1), 0x5A));
 }
 
-int CasDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
+int CasDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote&)
 {
     if (code != Board::Cas::OPEN_TRUNK && code != Board::Cas::CLOSE_TRUNK)
         return -ENOTTY;
-    bool opening = code == Board::Cas::OPEN_TRUNK;
-    note.name = opening ? "open-trunk" : "close-trunk";
-    note.fields = "trunk=" + std::to_string(value);
     if (value >= trunks)
         return -EINVAL;
-    open_[value] = opening;
+    open_[value] = code == Board::Cas::OPEN_TRUNK;
     return 0;
 }
 
-int CasDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
+void CasDevice::describe_value(unsigned long code, unsigned long value, RequestNote& note) const
 {
-    switch (code) {
-    case Board::Cas::SET_BITS:
-        note.name = "set";
-        break;
-    case Board::Cas::GET_BITS:
-        note.name = "get";
-        break;
-    case Board::Cas::CONFIGURE:
-        note.name = "configure";
-        break;
-    default:
+    if (code != Board::Cas::OPEN_TRUNK && code != Board::Cas::CLOSE_TRUNK)
+        return;
+    note.name = code == Board::Cas::OPEN_TRUNK ? "open-trunk" : "close-trunk";
+    note.fields = "trunk=" + std::to_string(value);
+}
+
+int CasDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote&)
+{
+    RecordRequest const* known = findRequest(recordRequests, code);
+    if (!known)
         return -ENOTTY;
-    }
-    std::size_t needed = code == Board::Cas::CONFIGURE ? Board::Cas::configureSize : recordSize;
-    if (size < needed)
+    if (size < known->size)
         return -EFAULT;
-    note.fields = channelFields(record);
     Channel* channel = at(record);
+    if (!channel)
+        return -EINVAL;
     if (code == Board::Cas::SET_BITS) {
-        note.fields += " value=" + std::to_string(record[9]);
-        if (!channel)
-            return -EINVAL;
         channel->tx = record[9] & 15;
     } else if (code == Board::Cas::GET_BITS) {
-        if (!channel)
-            return -EINVAL;
         record[8] = channel->rx;
         record[9] = channel->tx;
     } else {
-        bool closing = get_be32(record + 12) == 1;
-        note.fields += " code=" + std::to_string(record[9]) + (closing ? " close" : " open");
-        if (!channel)
-            return -EINVAL;
-        channel->configured = !closing;
+        channel->configured = !closing(record);
         channel->code = record[9] & 15;
     }
     return 0;
+}
+
+void CasDevice::describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const
+{
+    if (!nameRequest(recordRequests, code, record, size, note))
+        return;
+    note.fields = channelFields(record);
+    if (code == Board::Cas::SET_BITS)
+        note.fields += " value=" + std::to_string(record[9]);
+    else if (code == Board::Cas::CONFIGURE)
+        note.fields += " code=" + std::to_string(record[9]) + (closing(record) ? " close" : " open");
 }
 
 ssize_t CasDevice::read(Open&, void* buffer, std::size_t size)

@@ -47,6 +47,8 @@ public:
     void queue_short(std::size_t size);
     std::size_t queued() const { return events_.size(); }
 
+    void describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const override;
+    void describe_value(unsigned long code, unsigned long value, RequestNote& note) const override;
     int request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note) override;
     int request_value(Open&, unsigned long code, unsigned long value, RequestNote& note) override;
     ssize_t read(Open&, void* buffer, std::size_t size) override;

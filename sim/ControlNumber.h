@@ -1,6 +1,7 @@
 #pragma once
 // A number word of a control line: decimal, 0x hexadecimal or 0 octal; a
 // negative one wraps into the unsigned range (-1 is all ones).
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,24 @@ inline bool controlNumber(std::string const& text, unsigned long& value)
         long long parsed = std::stoll(text, &used, 0);
         value = static_cast<unsigned long>(parsed);
         return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
+// A number word that counts something: decimal, 0x hexadecimal or 0 octal,
+// without a sign and at most `max`. Unlike controlNumber, nothing wraps.
+inline bool controlCount(std::string const& text, unsigned long max, unsigned long& value)
+{
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
+        return false;
+    try {
+        std::size_t used = 0;
+        unsigned long long parsed = std::stoull(text, &used, 0);
+        if (used != text.size() || parsed > max)
+            return false;
+        value = static_cast<unsigned long>(parsed);
+        return true;
     } catch (...) {
         return false;
     }

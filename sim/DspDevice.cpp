@@ -3,6 +3,7 @@
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/VoiceDspRequests.h"
 #include "sim/ControlNumber.h"
+#include "sim/RecordRequest.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,57 +26,64 @@ std::uint32_t floatBits(float value)
 
 } // namespace
 
-int DspDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote& note)
+namespace {
+
+RecordRequest const recordRequests[] = {
+    {DSPROC_CONFIGURE, "DSPROC_CONFIGURE", 20},
+    {DSPROC_ENABLE, "DSPROC_ENABLE", 12},
+    {DSPROC_DISABLE, "DSPROC_DISABLE", 12},
+};
+
+} // namespace
+
+int DspDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote&)
 {
-    std::ostringstream fields;
-    switch (code) {
-    case DSPROC_CONFIGURE: {
-        note.name = "DSPROC_CONFIGURE";
-        if (size != 20 || !r)
-            return -EINVAL;
-        std::uint32_t ts = Board::get_be32(r);
-        std::uint32_t feature = Board::get_be32(r + 4);
-        auto& parameters = timeslots_[ts].configured[feature];
+    if (int refused = checkRequest(recordRequests, code, r, size))
+        return refused;
+    Timeslot& t = timeslots_[Board::get_be32(r)];
+    if (code == DSPROC_CONFIGURE) {
+        auto& parameters = t.configured[Board::get_be32(r + 4)];
         std::copy(r + 8, r + 20, parameters.begin());
-        fields << "ts=" << ts << " feature=" << feature << " params=" << std::hex;
-        for (std::size_t i = 8; i < 20; i += 4)
-            fields << (i > 8 ? "." : "") << Board::get_be32(r + i);
-        break;
+        return 0;
     }
-    case DSPROC_ENABLE:
-    case DSPROC_DISABLE: {
-        bool enable = code == DSPROC_ENABLE;
-        note.name = enable ? "DSPROC_ENABLE" : "DSPROC_DISABLE";
-        if (size != 12 || !r)
-            return -EINVAL;
-        std::uint32_t ts = Board::get_be32(r);
-        std::uint32_t id = Board::get_be32(r + 4);
-        std::uint32_t mask = Board::get_be32(r + 8);
-        Timeslot& t = timeslots_[ts];
-        if (enable) {
-            t.enabled |= mask;
-            for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
-                if (mask & bit)
-                    t.ids[bit] = id;
-        } else {
-            t.enabled &= ~mask;
-        }
-        fields << "ts=" << ts << " id=" << id << " mask=" << mask;
-        break;
+    std::uint32_t id = Board::get_be32(r + 4);
+    std::uint32_t mask = Board::get_be32(r + 8);
+    if (code == DSPROC_ENABLE) {
+        t.enabled |= mask;
+        for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
+            if (mask & bit)
+                t.ids[bit] = id;
+    } else {
+        t.enabled &= ~mask;
     }
-    default:
-        return -ENOTTY;
-    }
-    note.fields = fields.str();
     return 0;
 }
 
-int DspDevice::request_none(Open&, unsigned long code, RequestNote& note)
+void DspDevice::describe(unsigned long code, std::uint8_t const* r, std::size_t size, RequestNote& note) const
 {
-    if (code != DSPROC_VERSION)
-        return -ENOTTY;
-    note.name = "DSPROC_VERSION";
-    return version_;
+    if (!nameRequest(recordRequests, code, r, size, note))
+        return;
+    std::ostringstream fields;
+    fields << "ts=" << Board::get_be32(r);
+    if (code == DSPROC_CONFIGURE) {
+        fields << " feature=" << Board::get_be32(r + 4) << " params=" << std::hex;
+        for (std::size_t i = 8; i < 20; i += 4)
+            fields << (i > 8 ? "." : "") << Board::get_be32(r + i);
+    } else {
+        fields << " id=" << Board::get_be32(r + 4) << " mask=" << Board::get_be32(r + 8);
+    }
+    note.fields = fields.str();
+}
+
+int DspDevice::request_none(Open&, unsigned long code, RequestNote&)
+{
+    return code == DSPROC_VERSION ? version_ : -ENOTTY;
+}
+
+void DspDevice::describe_none(unsigned long code, RequestNote& note) const
+{
+    if (code == DSPROC_VERSION)
+        note.name = "DSPROC_VERSION";
 }
 
 ssize_t DspDevice::read(Open&, void* buffer, std::size_t size)

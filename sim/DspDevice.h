@@ -41,6 +41,8 @@ public:
 
     char const* path() const override { return "/dev/dsp"; }
 
+    void describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const override;
+    void describe_none(unsigned long code, RequestNote& note) const override;
     int request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note) override;
     int request_none(Open&, unsigned long code, RequestNote& note) override;
     ssize_t read(Open&, void* buffer, std::size_t size) override;

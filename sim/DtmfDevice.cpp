@@ -3,6 +3,7 @@
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/ToneDspRequests.h"
 #include "sim/ControlNumber.h"
+#include "sim/RecordRequest.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,100 +15,122 @@ namespace Sim {
 
 using namespace Board::ToneDsp;
 
-int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote& note)
+namespace {
+
+RecordRequest const recordRequests[] = {
+    {DTMF_CONFIGURE_DETECTOR, "DTMF_CONFIGURE_DETECTOR", 20},
+    {DTMF_ENABLE_DETECTOR, "DTMF_ENABLE_DETECTOR", 8},
+    {DTMF_DIAL, "DTMF_DIAL", 12},
+    {IVA_CONFIGURE_DETECTOR, "IVA_CONFIGURE_DETECTOR", 8},
+    {SELCAL_DIAL, "SELCAL_DIAL", 12},
+};
+
+// The requests with a timeslot for argument: each switches one flag.
+struct Switch {
+    unsigned long code;
+    char const* name;
+    bool DtmfDevice::Timeslot::*flag;
+    bool on;
+};
+
+Switch const switches[] = {
+    {DTMF_DISABLE_DETECTOR, "DTMF_DISABLE_DETECTOR", &DtmfDevice::Timeslot::dtmf, false},
+    {CHANNEL_LMS_ON, "CHANNEL_LMS_ON", &DtmfDevice::Timeslot::echoCancel, true},
+    {CHANNEL_LMS_OFF, "CHANNEL_LMS_OFF", &DtmfDevice::Timeslot::echoCancel, false},
+    {DTMF_REJECTION_ENABLE, "DTMF_REJECTION_ENABLE", &DtmfDevice::Timeslot::rejection, true},
+    {DTMF_REJECTION_DISABLE, "DTMF_REJECTION_DISABLE", &DtmfDevice::Timeslot::rejection, false},
+    {IVA_DETECTOR_ENABLE, "IVA_DETECTOR_ENABLE", &DtmfDevice::Timeslot::iva, true},
+    {IVA_DETECTOR_DISABLE, "IVA_DETECTOR_DISABLE", &DtmfDevice::Timeslot::iva, false},
+};
+
+Switch const* switchOf(unsigned long code)
 {
-    auto sized = [&](std::size_t expected) { return size == expected && r != nullptr; };
-    std::ostringstream fields;
+    for (auto const& known : switches)
+        if (known.code == code)
+            return &known;
+    return nullptr;
+}
+
+} // namespace
+
+int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote&)
+{
+    if (int refused = checkRequest(recordRequests, code, r, size))
+        return refused;
+    Timeslot& t = timeslots_[Board::get_be32(r)];
     switch (code) {
-    case DTMF_CONFIGURE_DETECTOR: {
-        note.name = "DTMF_CONFIGURE_DETECTOR";
-        if (!sized(20))
-            return -EINVAL;
-        Timeslot& t = timeslots_[Board::get_be32(r)];
+    case DTMF_CONFIGURE_DETECTOR:
         t.configured = true;
         t.twist = Board::get_be32(r + 4);
         t.ratio = Board::get_be32(r + 8);
         t.silence = Board::get_be32(r + 12);
         t.noise = Board::get_be32(r + 16);
-        fields << "ts=" << Board::get_be32(r) << " twist=" << t.twist << " ratio=" << t.ratio
-               << " silence=" << t.silence << " noise=" << t.noise;
         break;
-    }
-    case DTMF_ENABLE_DETECTOR: {
-        note.name = "DTMF_ENABLE_DETECTOR";
-        if (!sized(8))
-            return -EINVAL;
-        Timeslot& t = timeslots_[Board::get_be32(r)];
+    case DTMF_ENABLE_DETECTOR:
         t.dtmf = true;
         t.id = Board::get_be32(r + 4);
-        fields << "ts=" << Board::get_be32(r) << " id=" << t.id;
         break;
-    }
-    case DTMF_DIAL: {
-        note.name = "DTMF_DIAL";
-        if (!sized(12))
-            return -EINVAL;
-        Timeslot& t = timeslots_[Board::get_be32(r)];
+    case DTMF_DIAL:
         t.freq1 = Board::get_be16(r + 4);
         t.freq2 = Board::get_be16(r + 6);
         t.level1 = Board::get_be16(r + 8);
         t.level2 = Board::get_be16(r + 10);
-        fields << "ts=" << Board::get_be32(r) << " freq1=" << t.freq1 << " freq2=" << t.freq2 << " level1=" << t.level1
-               << " level2=" << t.level2;
         break;
-    }
-    case IVA_CONFIGURE_DETECTOR: {
-        note.name = "IVA_CONFIGURE_DETECTOR";
-        if (!sized(8))
-            return -EINVAL;
-        Timeslot& t = timeslots_[Board::get_be32(r)];
+    case IVA_CONFIGURE_DETECTOR:
         t.ivaLevel = static_cast<std::int32_t>(Board::get_be32(r + 4));
-        fields << "ts=" << Board::get_be32(r) << " det_lvl_dB=" << t.ivaLevel;
         break;
-    }
-    case SELCAL_DIAL: {
-        note.name = "SELCAL_DIAL";
-        if (!sized(12))
-            return -EINVAL;
-        Timeslot& t = timeslots_[Board::get_be32(r)];
+    default: // SELCAL_DIAL
         t.selcalAmplitude = Board::get_be16(r + 4);
         t.selcal.assign(reinterpret_cast<char const*>(r + 6), 4);
-        fields << "ts=" << Board::get_be32(r) << " amplitude=" << t.selcalAmplitude << " signs=" << t.selcal;
         break;
     }
-    default:
-        return -ENOTTY;
-    }
-    note.fields = fields.str();
     return 0;
 }
 
-int DtmfDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
+void DtmfDevice::describe(unsigned long code, std::uint8_t const* r, std::size_t size, RequestNote& note) const
 {
-    struct Switch {
-        unsigned long code;
-        char const* name;
-        bool Timeslot::*flag;
-        bool on;
-    };
-    static Switch const switches[] = {
-        {DTMF_DISABLE_DETECTOR, "DTMF_DISABLE_DETECTOR", &Timeslot::dtmf, false},
-        {CHANNEL_LMS_ON, "CHANNEL_LMS_ON", &Timeslot::echoCancel, true},
-        {CHANNEL_LMS_OFF, "CHANNEL_LMS_OFF", &Timeslot::echoCancel, false},
-        {DTMF_REJECTION_ENABLE, "DTMF_REJECTION_ENABLE", &Timeslot::rejection, true},
-        {DTMF_REJECTION_DISABLE, "DTMF_REJECTION_DISABLE", &Timeslot::rejection, false},
-        {IVA_DETECTOR_ENABLE, "IVA_DETECTOR_ENABLE", &Timeslot::iva, true},
-        {IVA_DETECTOR_DISABLE, "IVA_DETECTOR_DISABLE", &Timeslot::iva, false},
-    };
-    for (auto const& s : switches) {
-        if (s.code != code)
-            continue;
-        note.name = s.name;
-        note.fields = "ts=" + std::to_string(value);
-        timeslots_[static_cast<unsigned>(value)].*s.flag = s.on;
-        return 0;
+    if (!nameRequest(recordRequests, code, r, size, note))
+        return;
+    std::ostringstream fields;
+    fields << "ts=" << Board::get_be32(r);
+    switch (code) {
+    case DTMF_CONFIGURE_DETECTOR:
+        fields << " twist=" << Board::get_be32(r + 4) << " ratio=" << Board::get_be32(r + 8)
+               << " silence=" << Board::get_be32(r + 12) << " noise=" << Board::get_be32(r + 16);
+        break;
+    case DTMF_ENABLE_DETECTOR:
+        fields << " id=" << Board::get_be32(r + 4);
+        break;
+    case DTMF_DIAL:
+        fields << " freq1=" << Board::get_be16(r + 4) << " freq2=" << Board::get_be16(r + 6)
+               << " level1=" << Board::get_be16(r + 8) << " level2=" << Board::get_be16(r + 10);
+        break;
+    case IVA_CONFIGURE_DETECTOR:
+        fields << " det_lvl_dB=" << static_cast<std::int32_t>(Board::get_be32(r + 4));
+        break;
+    default: // SELCAL_DIAL
+        fields << " amplitude=" << Board::get_be16(r + 4) << " signs=";
+        fields.write(reinterpret_cast<char const*>(r + 6), 4);
+        break;
     }
-    return -ENOTTY;
+    note.fields = fields.str();
+}
+
+int DtmfDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote&)
+{
+    Switch const* known = switchOf(code);
+    if (!known)
+        return -ENOTTY;
+    timeslots_[static_cast<unsigned>(value)].*known->flag = known->on;
+    return 0;
+}
+
+void DtmfDevice::describe_value(unsigned long code, unsigned long value, RequestNote& note) const
+{
+    if (Switch const* known = switchOf(code)) {
+        note.name = known->name;
+        note.fields = "ts=" + std::to_string(value);
+    }
 }
 
 ssize_t DtmfDevice::read(Open&, void* buffer, std::size_t size)

@@ -1,6 +1,7 @@
 #include "sim/HalDevice.h"
 
 #include "hardware/device/BigEndian.h"
+#include "sim/RecordRequest.h"
 
 #include <cerrno>
 #include <ostream>
@@ -20,6 +21,16 @@ enum : unsigned long {
     clockSelect = 0x80044301,
     spiRead = 0xc0034203,
     spiWrite = 0xc0034204,
+};
+
+RecordRequest const recordRequests[] = {
+    {muxConnect, "connect", 8},
+    {muxDisable, "disable", 4},
+    {muxConstant, "constant", 8},
+    {muxRead, "read", 8},
+    {clockSelect, "clock-select", 4},
+    {spiRead, "spi-read", 3},
+    {spiWrite, "spi-write", 3},
 };
 
 // A loop of connections (a -> b -> a) reads as the idle bus.
@@ -55,40 +66,43 @@ HalDevice::HalDevice()
 
 int HalDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
 {
+    if (int refused = checkRequest(recordRequests, code, record, size))
+        return refused;
     switch (code) {
-    case muxConnect:
-    case muxDisable:
-    case muxConstant:
-    case muxRead:
-        return crossConnect(code, record, size, note);
     case clockSelect:
-        note.name = "clock-select";
-        if (size != 4)
-            return -EINVAL;
         clockSource_ = static_cast<std::int32_t>(Board::get_be32(record));
-        note.fields = "source=" + std::to_string(clockSource_);
         return 0;
     case spiRead:
     case spiWrite:
-        return spiRequest(code, record, size, note);
+        return spiRequest(code, record, note);
     default:
-        return -ENOTTY;
+        return crossConnect(code, record, note);
     }
 }
 
-int HalDevice::crossConnect(unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
+void HalDevice::describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const
 {
-    std::size_t const expected = code == muxDisable ? 4 : 8;
-    note.name = code == muxConnect ? "connect" : code == muxDisable ? "disable" : code == muxConstant ? "constant" : "read";
-    if (size != expected)
-        return -EINVAL;
+    if (!nameRequest(recordRequests, code, record, size, note))
+        return;
+    if (code == clockSelect) {
+        note.fields = "source=" + std::to_string(static_cast<std::int32_t>(Board::get_be32(record)));
+    } else if (code == spiRead || code == spiWrite) {
+        note.fields = "channel=" + std::to_string(record[0]) + " register=" + std::to_string(record[1]);
+        if (code == spiWrite)
+            note.fields += " value=" + std::to_string(record[2]);
+    } else {
+        note.fields = (code == muxRead ? "channel=" : "output=") + std::to_string(Board::get_be32(record));
+        if (code == muxConnect)
+            note.fields += " source=" + std::to_string(Board::get_be32(record + 4));
+        else if (code == muxConstant)
+            note.fields += " byte=" + hexByte(Board::get_be32(record + 4) & 0xFF);
+    }
+}
+
+int HalDevice::crossConnect(unsigned long code, std::uint8_t* record, RequestNote& note)
+{
     std::uint32_t ch = Board::get_be32(record);
-    std::uint32_t second = expected == 8 ? Board::get_be32(record + 4) : 0;
-    note.fields = (code == muxRead ? "channel=" : "output=") + std::to_string(ch);
-    if (code == muxConnect)
-        note.fields += " source=" + std::to_string(second);
-    else if (code == muxConstant)
-        note.fields += " byte=" + hexByte(second & 0xFF);
+    std::uint32_t second = code == muxDisable ? 0 : Board::get_be32(record + 4);
     if (ch >= channels || (code == muxConstant && second > 0xFF))
         return -EINVAL;
     switch (code) {
@@ -111,16 +125,10 @@ int HalDevice::crossConnect(unsigned long code, std::uint8_t* record, std::size_
     return 0;
 }
 
-int HalDevice::spiRequest(unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
+int HalDevice::spiRequest(unsigned long code, std::uint8_t* record, RequestNote& note)
 {
-    note.name = code == spiRead ? "spi-read" : "spi-write";
-    if (size != 3)
-        return -EINVAL;
     unsigned ch = record[0];
     unsigned reg = record[1];
-    note.fields = "channel=" + std::to_string(ch) + " register=" + std::to_string(reg);
-    if (code == spiWrite)
-        note.fields += " value=" + std::to_string(record[2]);
     if (noSpi_)
         return -ENODEV;
     if (ch >= spiChannels)

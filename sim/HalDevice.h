@@ -49,6 +49,7 @@ public:
 
     char const* path() const override { return "/dev/hal"; }
 
+    void describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const override;
     int request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note) override;
     bool control(std::vector<std::string> const& words, std::ostream& reply) override;
 
@@ -72,8 +73,9 @@ private:
         std::uint32_t value = 0;
     };
 
-    int crossConnect(unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note);
-    int spiRequest(unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note);
+    // Requests whose record has the size they need.
+    int crossConnect(unsigned long code, std::uint8_t* record, RequestNote& note);
+    int spiRequest(unsigned long code, std::uint8_t* record, RequestNote& note);
     std::uint8_t sample(std::uint32_t ch, unsigned depth) const;
     void show(std::uint32_t ch, std::ostream& reply) const;
 

@@ -48,15 +48,13 @@ bool MaintenanceDevice::set_status(unsigned trunk, TrunkStatus const& status)
     return true;
 }
 
-int MaintenanceDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
+int MaintenanceDevice::request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote&)
 {
     if (code != Board::Maintenance::STATUS)
         return -ENOTTY;
-    note.name = "status";
     if (size < Board::Maintenance::statusSize)
         return -EFAULT;
     std::uint32_t trunk = get_be32(record);
-    note.fields = "trunk=" + std::to_string(trunk);
     if (trunk >= trunks)
         return -EINVAL;
     TrunkStatus const& status = status_[trunk];
@@ -69,21 +67,36 @@ int MaintenanceDevice::request(Open&, unsigned long code, std::uint8_t* record, 
     return 0;
 }
 
-int MaintenanceDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
+void MaintenanceDevice::describe(unsigned long code, std::uint8_t const* record, std::size_t size,
+                                 RequestNote& note) const
+{
+    if (code != Board::Maintenance::STATUS)
+        return;
+    note.name = "status";
+    if (size >= Board::Maintenance::statusSize)
+        note.fields = "trunk=" + std::to_string(get_be32(record));
+}
+
+int MaintenanceDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote&)
+{
+    if (code == Board::Maintenance::TCLK_MASK)
+        tclk_ = static_cast<std::uint32_t>(value);
+    else if (code == Board::Maintenance::CLOCK_SOURCE)
+        source_ = static_cast<long>(value);
+    else
+        return -ENOTTY;
+    return 0;
+}
+
+void MaintenanceDevice::describe_value(unsigned long code, unsigned long value, RequestNote& note) const
 {
     if (code == Board::Maintenance::TCLK_MASK) {
         note.name = "tclk";
         note.fields = "mask=" + hex(value);
-        tclk_ = static_cast<std::uint32_t>(value);
-        return 0;
-    }
-    if (code == Board::Maintenance::CLOCK_SOURCE) {
+    } else if (code == Board::Maintenance::CLOCK_SOURCE) {
         note.name = "clock-source";
         note.fields = "source=" + std::to_string(static_cast<long>(value));
-        source_ = static_cast<long>(value);
-        return 0;
     }
-    return -ENOTTY;
 }
 
 bool MaintenanceDevice::control(std::vector<std::string> const& words, std::ostream& reply)

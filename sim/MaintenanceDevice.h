@@ -42,6 +42,8 @@ public:
     std::uint32_t tclk_mask() const { return tclk_; }
     long clock_source() const { return source_; }
 
+    void describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const override;
+    void describe_value(unsigned long code, unsigned long value, RequestNote& note) const override;
     int request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note) override;
     int request_value(Open&, unsigned long code, unsigned long value, RequestNote& note) override;
     bool control(std::vector<std::string> const& words, std::ostream& reply) override;

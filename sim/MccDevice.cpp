@@ -92,19 +92,15 @@ void MccDevice::closed(Open& open)
     open_.erase(open.id);
 }
 
-int MccDevice::request(Open& open, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note)
+int MccDevice::request(Open& open, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote&)
 {
     if (code != Board::Mcc::MCC_ALLOCATE)
         return -ENOTTY;
-    note.name = "MCC_ALLOCATE";
     if (size < Board::Mcc::allocateSize)
         return -EFAULT;
     Channel& channel = open_[open.id];
     for (unsigned i = 0; i < 5; ++i)
         channel.words[i] = get_be32(record + 4 * i);
-    note.fields = "mode=" + std::to_string(channel.words[0]) + " words=" + std::to_string(channel.words[1]) + "," +
-                  std::to_string(channel.words[2]) + "," + std::to_string(channel.words[3]) + "," +
-                  std::to_string(channel.words[4]);
     if (channel.allocated)
         return -EBUSY;
     std::set<int> used;
@@ -119,13 +115,30 @@ int MccDevice::request(Open& open, unsigned long code, std::uint8_t* record, std
     return 0;
 }
 
-int MccDevice::request_none(Open& open, unsigned long code, RequestNote& note)
+void MccDevice::describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const
+{
+    if (code != Board::Mcc::MCC_ALLOCATE)
+        return;
+    note.name = "MCC_ALLOCATE";
+    if (size < Board::Mcc::allocateSize)
+        return;
+    note.fields = "mode=" + std::to_string(get_be32(record)) + " words=" + std::to_string(get_be32(record + 4)) + "," +
+                  std::to_string(get_be32(record + 8)) + "," + std::to_string(get_be32(record + 12)) + "," +
+                  std::to_string(get_be32(record + 16));
+}
+
+int MccDevice::request_none(Open& open, unsigned long code, RequestNote&)
 {
     if (code != Board::Mcc::MCC_TIMESLOT)
         return -ENOTTY;
-    note.name = "MCC_TIMESLOT";
     Channel const& channel = open_[open.id];
     return channel.allocated ? channel.tdm : -EINVAL;
+}
+
+void MccDevice::describe_none(unsigned long code, RequestNote& note) const
+{
+    if (code == Board::Mcc::MCC_TIMESLOT)
+        note.name = "MCC_TIMESLOT";
 }
 
 ssize_t MccDevice::read(Open& open, void* buffer, std::size_t size)

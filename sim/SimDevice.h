@@ -3,7 +3,9 @@
 // the SimulatedBoard. The board dispatches each open, request, read and
 // write on one of the device's descriptors to its model, logs every request
 // with the name and fields the model gives it, and applies the failures a
-// test injected before the model is asked.
+// test injected before the model is asked. The name and fields come from
+// describe(), which only decodes the argument, so that a request failed by
+// the board is logged as fully as one the model served.
 //
 // Results follow the drivers: 0 or more is success; a failure is returned as
 // the negated errno value (-ENODEV), which the board turns into -1 and errno.
@@ -38,6 +40,14 @@ public:
     virtual ~Device() = default;
 
     virtual char const* path() const = 0;
+
+    // The log's name and fields of a request, decoded from its argument
+    // alone: no model state is read or changed. A request the model does not
+    // know is left unnamed (the log then shows its number). The request
+    // calls below may append what serving it found out ("byte=0x55").
+    virtual void describe(unsigned long, std::uint8_t const*, std::size_t, RequestNote&) const {}
+    virtual void describe_value(unsigned long, unsigned long, RequestNote&) const {}
+    virtual void describe_none(unsigned long, RequestNote&) const {}
 
     virtual int opened(Open&) { return 0; }
     virtual void closed(Open&) {}

@@ -1,10 +1,14 @@
 #include "sim/SimulatedBoard.h"
 
+#include "sim/ControlErrno.h"
+#include "sim/ControlNumber.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <ostream>
 #include <poll.h>
 #include <sstream>
@@ -301,17 +305,21 @@ int SimulatedBoard::open(char const* path, int flags)
 }
 
 // The common path of the three kinds of request: the descriptor is looked
-// up, an injected failure stands in for the model, and the request is logged
-// under the model's name for it (or its number).
-template <class AskModel>
-int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fields, AskModel ask)
+// up, the model describes the request, a broken descriptor or an injected
+// failure stands in for the model, and the request is logged under the
+// model's name for it (or its number).
+template <class Describe, class AskModel>
+int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fields, Describe describe, AskModel ask)
 {
     Descriptor* descriptor = find(fd);
     if (!descriptor)
         return fail(-EBADF);
     descriptor->front = fd;
     RequestNote note;
-    int result = injected(descriptor->open.path);
+    describe(*descriptor->model, note);
+    // A hung-up driver fails every request; the injected failures are left
+    // for the opens that still work.
+    int result = descriptor->peer < 0 ? -EIO : injected(descriptor->open.path);
     if (result == 0)
         result = ask(*descriptor->model, descriptor->open, note);
     if (note.name.empty()) {
@@ -324,23 +332,25 @@ int SimulatedBoard::dispatch(int fd, unsigned long code, std::string const& fiel
 
 int SimulatedBoard::request(int fd, unsigned long code, void* record, std::size_t size)
 {
-    return dispatch(fd, code, "", [&](Device& model, Open& open, RequestNote& note) {
-        return model.request(open, code, static_cast<std::uint8_t*>(record), size, note);
-    });
+    auto* bytes = static_cast<std::uint8_t*>(record);
+    return dispatch(
+        fd, code, "", [&](Device& model, RequestNote& note) { model.describe(code, bytes, size, note); },
+        [&](Device& model, Open& open, RequestNote& note) { return model.request(open, code, bytes, size, note); });
 }
 
 int SimulatedBoard::request_value(int fd, unsigned long code, unsigned long value)
 {
-    return dispatch(fd, code, "value=" + std::to_string(value), [&](Device& model, Open& open, RequestNote& note) {
-        return model.request_value(open, code, value, note);
-    });
+    return dispatch(
+        fd, code, "value=" + std::to_string(value),
+        [&](Device& model, RequestNote& note) { model.describe_value(code, value, note); },
+        [&](Device& model, Open& open, RequestNote& note) { return model.request_value(open, code, value, note); });
 }
 
 int SimulatedBoard::request_none(int fd, unsigned long code)
 {
-    return dispatch(fd, code, "", [&](Device& model, Open& open, RequestNote& note) {
-        return model.request_none(open, code, note);
-    });
+    return dispatch(
+        fd, code, "", [&](Device& model, RequestNote& note) { model.describe_none(code, note); },
+        [&](Device& model, Open& open, RequestNote& note) { return model.request_none(open, code, note); });
 }
 
 ssize_t SimulatedBoard::read(int fd, void* buffer, std::size_t size)
@@ -378,6 +388,14 @@ int SimulatedBoard::close(int fd)
     return result;
 }
 
+std::string SimulatedBoard::pathNamed(std::string const& name) const
+{
+    for (auto const& [path, model] : devices_)
+        if (model->name() == name || path == name)
+            return path;
+    return "";
+}
+
 void SimulatedBoard::control(std::string const& line, std::ostream& reply)
 {
     std::istringstream in(line);
@@ -388,19 +406,6 @@ void SimulatedBoard::control(std::string const& line, std::ostream& reply)
         reply << "error: empty line\n";
         return;
     }
-    auto pathOf = [this](std::string const& name) -> std::string {
-        for (auto const& [path, model] : devices_)
-            if (model->name() == name || path == name)
-                return path;
-        return "";
-    };
-    auto number = [](std::string const& text, long fallback) {
-        try {
-            return std::stol(text, nullptr, 0);
-        } catch (...) {
-            return fallback;
-        }
-    };
     std::string const& verb = words[0];
     if (verb == "log" && words.size() == 1) {
         if (dropped_ > 0)
@@ -409,26 +414,10 @@ void SimulatedBoard::control(std::string const& line, std::ostream& reply)
             reply << entry << '\n';
     } else if (verb == "log" && words.size() == 2 && words[1] == "clear") {
         clear_log();
-    } else if (verb == "fail" && words.size() >= 3 && !pathOf(words[1]).empty()) {
-        std::string path = pathOf(words[1]);
-        if (words[2] == "off") {
-            clear_failures(path);
-        } else if (words[2] == "always") {
-            fail_always(path, static_cast<int>(number(words.size() > 3 ? words[3] : "", EIO)));
-        } else if (words[2] == "next" && words.size() >= 4 && number(words[3], -1) >= 0) {
-            fail_next(path, static_cast<unsigned>(number(words[3], 0)),
-                      static_cast<int>(number(words.size() > 4 ? words[4] : "", EIO)));
-        } else if (words[2] == "missing") {
-            set_missing(path, true);
-        } else if (words[2] == "present") {
-            set_missing(path, false);
-        } else if (words[2] == "break") {
-            break_opens(path);
-        } else {
-            reply << "error: fail DEVICE next N [ERRNO] | always [ERRNO] | missing | present | break | off\n";
+    } else if (verb == "fail") {
+        if (!control_fail(words, reply))
             return;
-        }
-    } else if (Device* model = device(pathOf(verb))) {
+    } else if (Device* model = device(pathNamed(verb))) {
         std::vector<std::string> rest(words.begin() + 1, words.end());
         std::ostringstream detail;
         if (!model->control(rest, detail)) {
@@ -442,6 +431,54 @@ void SimulatedBoard::control(std::string const& line, std::ostream& reply)
     }
     refresh();
     reply << "ok\n";
+}
+
+// Every word of the line must be understood: a failure injected other than
+// as it was written would make a script test something else than it says.
+// An omitted ERRNO is EIO.
+bool SimulatedBoard::control_fail(std::vector<std::string> const& words, std::ostream& reply)
+{
+    auto refuse = [&](std::string const& why) {
+        reply << "error: " << why << '\n';
+        return false;
+    };
+    std::string const usage = "fail DEVICE next N [ERRNO] | always [ERRNO] | missing | present | break | off";
+    if (words.size() < 3)
+        return refuse(usage);
+    std::string path = pathNamed(words[1]);
+    if (path.empty())
+        return refuse("fail: unknown device: " + words[1]);
+    std::string const& action = words[2];
+    if (action == "next" || action == "always") {
+        bool const counted = action == "next";
+        std::size_t const errnoAt = counted ? 4 : 3;
+        if (words.size() < errnoAt || words.size() > errnoAt + 1)
+            return refuse(usage);
+        unsigned long count = 0;
+        if (counted && !controlCount(words[3], std::numeric_limits<unsigned>::max(), count))
+            return refuse("fail: not a count: " + words[3]);
+        int errnum = EIO;
+        if (words.size() > errnoAt && !controlErrno(words[errnoAt], errnum))
+            return refuse("fail: unknown errno: " + words[errnoAt]);
+        if (counted)
+            fail_next(path, static_cast<unsigned>(count), errnum);
+        else
+            fail_always(path, errnum);
+        return true;
+    }
+    if (words.size() != 3)
+        return refuse(usage);
+    if (action == "missing")
+        set_missing(path, true);
+    else if (action == "present")
+        set_missing(path, false);
+    else if (action == "break")
+        break_opens(path);
+    else if (action == "off")
+        clear_failures(path);
+    else
+        return refuse(usage);
+    return true;
 }
 
 } // namespace Sim

@@ -10,8 +10,9 @@
 // made by Fd copies reach the same open.
 //
 // The board keeps a log of every request (device, request name, decoded
-// fields, result) and can make a device fail: its next N requests, all its
-// requests, or its opens ("device missing").
+// fields, result; a failed request with its fields too) and can make a
+// device fail: its next N requests, all its requests, its opens ("device
+// missing"), or everything on the descriptors open now ("break").
 #include "hardware/device/BoardDevices.h"
 #include "sim/SimDevice.h"
 
@@ -52,8 +53,9 @@ public:
     void fail_always(std::string const& path, int errnum = EIO);
     void set_missing(std::string const& path, bool missing);
     void clear_failures(std::string const& path);
-    // Makes every open of the device report an error/hang-up on poll
-    // (reads then fail with EIO) until the device is reopened.
+    // Makes every open of the device report an error/hang-up on poll, and
+    // its reads, writes and requests fail with EIO, as a hung-up driver's
+    // do; opens made afterwards work.
     void break_opens(std::string const& path);
 
     // The newest requests, at most the log limit of them: the cross-
@@ -94,8 +96,8 @@ private:
     struct Descriptor;
 
     Descriptor* find(int fd);
-    template <class AskModel>
-    int dispatch(int fd, unsigned long code, std::string const& fields, AskModel ask);
+    template <class Describe, class AskModel>
+    int dispatch(int fd, unsigned long code, std::string const& fields, Describe describe, AskModel ask);
     void forget(Descriptor& descriptor);
     void sync(Descriptor& descriptor);
     // A descriptor of the front end's socket that is still open, or -1.
@@ -105,6 +107,10 @@ private:
     int finish(std::string const& path, RequestNote const& note, int result);
     int open_failure(std::string const& path);
     void collect_closed();
+    // The path of the device with this short name or path, or "".
+    std::string pathNamed(std::string const& name) const;
+    // A "fail DEVICE ..." line; false, with the error replied, when refused.
+    bool control_fail(std::vector<std::string> const& words, std::ostream& reply);
 
     std::map<std::string, std::unique_ptr<Device>> devices_;
     std::map<std::string, Failure> failures_;

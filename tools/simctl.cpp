@@ -1,7 +1,7 @@
 // simctl: one line to the simulated board of a running server-sim, through
 // its control socket, and the reply on standard output.
 //
-//     simctl [--socket PATH] WORDS...      e.g. simctl hal spi 3 status 0x85
+//     simctl [--socket PATH] WORDS...      e.g. simctl hal spi-status 3 0x85
 //     simctl [--socket PATH] < lines       one command per line
 //
 // The socket defaults to $SERVER_ROOT/var/run/server-sim.ctl. Exit status 0

@@ -182,7 +182,7 @@ TEST_F(ServerSim, ControlSocketInjectsDeviceFailures)
     sim("fail hal always");
     EXPECT_EQ(busError, ask("{ seq 1, pdu command : clockCfg : { clkSel0 internal, bextEn disabled, source 0 } }"));
     EXPECT_TRUE(server_.errShows("clkctl: HW_CLOCK_SELECT fail.\n"));
-    EXPECT_NE(std::string::npos, sim("log").find("/dev/hal 0x80044301 -> EIO"));
+    EXPECT_NE(std::string::npos, sim("log").find("/dev/hal clock-select source=4 -> EIO"));
     sim("fail hal off");
     EXPECT_EQ(success, ask("{ seq 1, pdu command : clockCfg : { clkSel0 internal, bextEn disabled, source 0 } }"));
 
@@ -196,5 +196,5 @@ TEST_F(ServerSim, ControlSocketInjectsDeviceFailures)
 
     std::string reply;
     EXPECT_EQ(Sim::ControlClient::refused, board_.ask("fail nosuch next 1", reply));
-    EXPECT_EQ("error: unknown command or device: fail\n", reply);
+    EXPECT_EQ("error: fail: unknown device: nosuch\n", reply);
 }

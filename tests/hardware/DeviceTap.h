@@ -41,6 +41,16 @@ public:
 
     char const* path() const override { return model.path(); }
     std::string name() const override { return model.name(); }
+    void describe(unsigned long code, std::uint8_t const* record, std::size_t size,
+                  Sim::RequestNote& note) const override
+    {
+        model.describe(code, record, size, note);
+    }
+    void describe_value(unsigned long code, unsigned long value, Sim::RequestNote& note) const override
+    {
+        model.describe_value(code, value, note);
+    }
+    void describe_none(unsigned long code, Sim::RequestNote& note) const override { model.describe_none(code, note); }
     int opened(Sim::Open& open) override { return model.opened(open); }
     void closed(Sim::Open& open) override { model.closed(open); }
     int request(Sim::Open& open, unsigned long code, std::uint8_t* record, std::size_t size,

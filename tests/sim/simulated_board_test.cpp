@@ -151,6 +151,115 @@ TEST_F(SimulatedBoardTest, InjectedFailures)
     board.close(fd);
 }
 
+TEST_F(SimulatedBoardTest, FailLinesTakeTheErrnoByNameOrNumberAndEIOWhenOmitted)
+{
+    struct Case {
+        char const* line;
+        int failures; // requests that fail before one is served; -1: all
+        int errnum;
+    } const cases[] = {
+        {"fail loopback next 1 EIO", 1, EIO},
+        {"fail loopback next 2 EAGAIN", 2, EAGAIN},
+        {"fail loopback next 1 EINTR", 1, EINTR},
+        {"fail loopback next 1 ENODEV", 1, ENODEV},
+        {"fail loopback next 1 ENXIO", 1, ENXIO},
+        {"fail loopback next 1 EBUSY", 1, EBUSY},
+        {"fail loopback next 1 ETIMEDOUT", 1, ETIMEDOUT},
+        {"fail loopback next 3 19", 3, 19},
+        {"fail loopback next 0x2 0x10", 2, 16},
+        {"fail loopback next 0 EBUSY", 0, 0},
+        {"fail loopback next 2", 2, EIO},
+        {"fail /dev/loopback always EPIPE", -1, EPIPE},
+        {"fail loopback always", -1, EIO},
+    };
+    Board::Record<4> record;
+    int fd = board.open("/dev/loopback", O_RDWR);
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.line);
+        ASSERT_EQ("ok\n", control(c.line));
+        int const failing = c.failures < 0 ? 5 : c.failures;
+        for (int i = 0; i < failing; ++i) {
+            EXPECT_EQ(-1, board.request(fd, 0xc0045801, record.data(), 4));
+            EXPECT_EQ(c.errnum, errno);
+        }
+        EXPECT_EQ(c.failures < 0 ? -1 : 0, board.request(fd, 0xc0045801, record.data(), 4));
+        control("fail loopback off");
+    }
+    board.close(fd);
+}
+
+TEST_F(SimulatedBoardTest, FailLinesWithAWordNotUnderstoodAreRefusedAndInjectNothing)
+{
+    std::string const usage = "error: fail DEVICE next N [ERRNO] | always [ERRNO] | missing | present | break | off\n";
+    struct Case {
+        char const* line;
+        std::string reply;
+    } const cases[] = {
+        {"fail loopback next 2 EBOGUS", "error: fail: unknown errno: EBOGUS\n"},
+        {"fail loopback next 2 12abc", "error: fail: unknown errno: 12abc\n"},
+        {"fail loopback always eio", "error: fail: unknown errno: eio\n"},
+        {"fail loopback always 0", "error: fail: unknown errno: 0\n"},
+        {"fail loopback always -5", "error: fail: unknown errno: -5\n"},
+        {"fail loopback always 4096", "error: fail: unknown errno: 4096\n"},
+        {"fail loopback next 12abc", "error: fail: not a count: 12abc\n"},
+        {"fail loopback next -1 EIO", "error: fail: not a count: -1\n"},
+        {"fail loopback next EIO", "error: fail: not a count: EIO\n"},
+        {"fail loopback next 99999999999999999999", "error: fail: not a count: 99999999999999999999\n"},
+        {"fail loopback next 4294967296", "error: fail: not a count: 4294967296\n"},
+        {"fail nosuch next 1", "error: fail: unknown device: nosuch\n"},
+        {"fail loopback next", usage},
+        {"fail loopback next 2 EIO 5", usage},
+        {"fail loopback always EIO EIO", usage},
+        {"fail loopback missing now", usage},
+        {"fail loopback off 2", usage},
+        {"fail loopback sometimes", usage},
+        {"fail loopback", usage},
+        {"fail", usage},
+    };
+    Board::Record<4> record;
+    int fd = board.open("/dev/loopback", O_RDWR);
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(c.reply, control(c.line));
+        EXPECT_EQ(0, board.request(fd, 0xc0045801, record.data(), 4));
+    }
+    // Nor does a refused line change a failure already injected.
+    control("fail loopback always EBUSY");
+    EXPECT_NE("ok\n", control("fail loopback always EBOGUS"));
+    EXPECT_NE("ok\n", control("fail loopback next x"));
+    EXPECT_EQ(-1, board.request(fd, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(EBUSY, errno);
+    board.close(fd);
+}
+
+TEST_F(SimulatedBoardTest, ABrokenDescriptorFailsEveryKindOfRequestWhileNewOpensWork)
+{
+    Board::Record<4> record;
+    int broken = board.open("/dev/loopback", O_RDWR);
+    board.fail_next("/dev/loopback", 1, ENODEV);
+    control("fail loopback break");
+    EXPECT_EQ(-1, board.request(broken, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(EIO, errno);
+    EXPECT_EQ(-1, board.request_value(broken, 0x5802, 1));
+    EXPECT_EQ(EIO, errno);
+    EXPECT_EQ(-1, board.request_none(broken, 0x5803));
+    EXPECT_EQ(EIO, errno);
+    EXPECT_EQ("/dev/loopback 0x5802 value=1 -> EIO", [&] {
+        std::ostringstream line;
+        line << board.log_of("/dev/loopback")[2];
+        return line.str();
+    }());
+
+    // The injected failure is still due, on the next open.
+    int fresh = board.open("/dev/loopback", O_RDWR);
+    EXPECT_EQ(-1, board.request(fresh, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(ENODEV, errno);
+    EXPECT_EQ(0, board.request(fresh, 0xc0045801, record.data(), 4));
+    EXPECT_EQ(-1, board.request(broken, 0xc0045801, record.data(), 4));
+    board.close(broken);
+    board.close(fresh);
+}
+
 TEST_F(SimulatedBoardTest, ControlLinesThatAreNotUnderstoodSayWhy)
 {
     EXPECT_EQ("error: unknown command or device: nosuch\n", control("nosuch thing"));
