@@ -423,25 +423,29 @@ TEST_F(Tonec, ringing_repeats_one_second_of_tone_and_three_of_silence_until_canc
     EXPECT_EQ(dials(), off);
 }
 
-TEST_F(Tonec, ringing_ends_a_playing_sequence_properly)
+TEST_F(Tonec, ringing_cuts_a_playing_sequence_short_without_reporting_it_complete)
 {
     TestReceiver r(8);
     r.translateDTMF(digits({{1, 1}, {2, 2}}));
     stepper.advance(30);
+    tap->calls.clear();
     r.activateAudibleCall();
     EXPECT_FALSE(r.sequence_playing());
-    EXPECT_EQ(r.completed, 1);
     stepper.advance(2000);
-    EXPECT_EQ(r.completed, 1);
+    // Only the ringing plays: the rest of the digits is gone, and digits cut
+    // short are no finished sequence.
+    decltype(dials()) const ringing = {{30, dial(8, 425, 0, 2048, 2048)}, {1030, dial(8, 1000, 1000, 0, 0)}};
+    EXPECT_EQ(dials(), ringing);
+    EXPECT_EQ(r.completed, 0);
     // The ringing can be cancelled: no sequence holds it.
     r.cancelAudibleCall();
     tap->calls.clear();
     stepper.advance(10000);
     EXPECT_TRUE(dials().empty());
-    // A later sequence plays in full.
+    // A later sequence plays in full and is reported complete.
     r.translateDTMF(digits({{5, 5}}));
     stepper.advance(1000);
-    EXPECT_EQ(r.completed, 2);
+    EXPECT_EQ(r.completed, 1);
 }
 
 TEST_F(Tonec, cancel_and_disable_leave_a_playing_sequence_alone_unless_forced)
