@@ -51,7 +51,14 @@ void CasDevice::queue_short(std::size_t size)
     events_.push(std::vector<std::uint8_t>(std::min(size, recordSize - 1), 0x5A));
 }
 
-int CasDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
+void CasDevice::closed(Open& open)
+{
+    for (int& by : openedBy_)
+        if (by == open.id)
+            by = 0;
+}
+
+int CasDevice::request_value(Open& open, unsigned long code, unsigned long value, RequestNote& note)
 {
     if (code != Board::Cas::OPEN_TRUNK && code != Board::Cas::CLOSE_TRUNK)
         return -ENOTTY;
@@ -60,7 +67,7 @@ int CasDevice::request_value(Open&, unsigned long code, unsigned long value, Req
     note.fields = "trunk=" + std::to_string(value);
     if (value >= trunks)
         return -EINVAL;
-    open_[value] = opening;
+    openedBy_[value] = opening ? open.id : 0;
     return 0;
 }
 
@@ -83,23 +90,22 @@ int CasDevice::request(Open&, unsigned long code, std::uint8_t* record, std::siz
     if (size < needed)
         return -EFAULT;
     note.fields = channelFields(record);
-    Channel* channel = at(record);
     if (code == Board::Cas::SET_BITS) {
         note.fields += " value=" + std::to_string(record[9]);
-        if (!channel)
-            return -EINVAL;
+    } else if (code == Board::Cas::CONFIGURE) {
+        bool closing = get_be32(record + 12) == 1;
+        note.fields += " code=" + std::to_string(record[9]) + (closing ? " close" : " open");
+    }
+    Channel* channel = at(record);
+    if (!channel || !trunk_open(get_be32(record)))
+        return -EINVAL;
+    if (code == Board::Cas::SET_BITS) {
         channel->tx = record[9] & 15;
     } else if (code == Board::Cas::GET_BITS) {
-        if (!channel)
-            return -EINVAL;
         record[8] = channel->rx;
         record[9] = channel->tx;
     } else {
-        bool closing = get_be32(record + 12) == 1;
-        note.fields += " code=" + std::to_string(record[9]) + (closing ? " close" : " open");
-        if (!channel)
-            return -EINVAL;
-        channel->configured = !closing;
+        channel->configured = get_be32(record + 12) != 1;
         channel->code = record[9] & 15;
     }
     return 0;
@@ -124,7 +130,7 @@ bool CasDevice::control(std::vector<std::string> const& words, std::ostream& rep
     }
     if (words[0] == "show" && values.size() == 2 && inRange()) {
         Channel const& c = channels_[values[0]][values[1]];
-        reply << "open=" << open_[values[0]] << " configured=" << c.configured << " code=" << int(c.code)
+        reply << "open=" << trunk_open(unsigned(values[0])) << " configured=" << c.configured << " code=" << int(c.code)
               << " rx=" << int(c.rx) << " tx=" << int(c.tx) << '\n';
         return true;
     }

@@ -25,7 +25,15 @@ std::uint32_t floatBits(float value)
 
 } // namespace
 
-int DspDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote& note)
+void DspDevice::closed(Open& open)
+{
+    for (auto& [ts, t] : timeslots_)
+        for (auto const& [bit, by] : t.enabledBy)
+            if (by == open.id)
+                t.enabled &= ~bit;
+}
+
+int DspDevice::request(Open& open, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote& note)
 {
     std::ostringstream fields;
     switch (code) {
@@ -55,8 +63,10 @@ int DspDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t s
         if (enable) {
             t.enabled |= mask;
             for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
-                if (mask & bit)
+                if (mask & bit) {
                     t.ids[bit] = id;
+                    t.enabledBy[bit] = open.id;
+                }
         } else {
             t.enabled &= ~mask;
         }

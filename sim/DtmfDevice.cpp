@@ -14,7 +14,17 @@ namespace Sim {
 
 using namespace Board::ToneDsp;
 
-int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote& note)
+void DtmfDevice::closed(Open& open)
+{
+    for (auto& [ts, t] : timeslots_) {
+        if (t.dtmfBy == open.id)
+            t.dtmf = false;
+        if (t.ivaBy == open.id)
+            t.iva = false;
+    }
+}
+
+int DtmfDevice::request(Open& open, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote& note)
 {
     auto sized = [&](std::size_t expected) { return size == expected && r != nullptr; };
     std::ostringstream fields;
@@ -39,6 +49,7 @@ int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t 
             return -EINVAL;
         Timeslot& t = timeslots_[Board::get_be32(r)];
         t.dtmf = true;
+        t.dtmfBy = open.id;
         t.id = Board::get_be32(r + 4);
         fields << "ts=" << Board::get_be32(r) << " id=" << t.id;
         break;
@@ -82,7 +93,7 @@ int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t 
     return 0;
 }
 
-int DtmfDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote& note)
+int DtmfDevice::request_value(Open& open, unsigned long code, unsigned long value, RequestNote& note)
 {
     struct Switch {
         unsigned long code;
@@ -104,7 +115,10 @@ int DtmfDevice::request_value(Open&, unsigned long code, unsigned long value, Re
             continue;
         note.name = s.name;
         note.fields = "ts=" + std::to_string(value);
-        timeslots_[static_cast<unsigned>(value)].*s.flag = s.on;
+        Timeslot& t = timeslots_[static_cast<unsigned>(value)];
+        t.*s.flag = s.on;
+        if (s.code == IVA_DETECTOR_ENABLE)
+            t.ivaBy = open.id;
         return 0;
     }
     return -ENOTTY;
