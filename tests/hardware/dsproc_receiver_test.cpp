@@ -431,6 +431,21 @@ TEST_F(Dsproc, a_feature_that_fails_to_come_back_is_marked_off_and_enabled_afres
     EXPECT_EQ(logged(), Strings({"DSPROC_ENABLE ts=3 id=4 mask=1 -> 0", "DSPROC_ENABLE ts=3 id=5 mask=8 -> 0"}));
 }
 
+TEST_F(Dsproc, a_pass_reads_at_most_its_share_of_records_and_leaves_the_rest_for_the_next)
+{
+    TestReceiver r(6);
+    service();
+    unsigned const share = Service::maxRecordsPerPass;
+    for (unsigned i = 0; i < share + 44; ++i)
+        tap->model.queue(6, 0, 256, i, 0, 0);
+    deliver();
+    EXPECT_EQ(r.seen.size(), share);
+    EXPECT_EQ(tap->model.queued(), 44u);
+    deliver();
+    ASSERT_EQ(r.seen.size(), share + 44);
+    EXPECT_EQ(r.seen.back(), (TestReceiver::Seen{"tone", std::int32_t(share + 43), 0}));
+}
+
 TEST_F(Dsproc, clean_before_destroy_switches_off_what_was_set)
 {
     TestReceiver r(3);

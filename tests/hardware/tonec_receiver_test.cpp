@@ -296,6 +296,22 @@ TEST_F(Tonec, events_go_to_the_first_receiver_of_their_timeslot_with_the_current
     EXPECT_EQ(err.text(), "receive tonec event from unknown timeslot 11\n");
 }
 
+TEST_F(Tonec, a_pass_reads_at_most_its_share_of_records_and_leaves_the_rest_for_the_next)
+{
+    TestReceiver r(2);
+    ASSERT_TRUE(r.enableDTMF(true));
+    unsigned const share = Service::maxRecordsPerPass;
+    for (unsigned i = 0; i < share + 44; ++i)
+        tap->model.queue(2, 0x30, 1, i);
+    StreamCapture log(std::clog);
+    deliver();
+    EXPECT_EQ(r.events.size(), share);
+    EXPECT_EQ(tap->model.queued(), 44u);
+    deliver();
+    ASSERT_EQ(r.events.size(), share + 44);
+    EXPECT_EQ(r.events.back().timestamp, share + 43);
+}
+
 TEST_F(Tonec, short_records_are_dropped_with_a_line)
 {
     TestReceiver r(2);
