@@ -181,9 +181,8 @@ bool DSProcReceiverService::configureToneFilter(unsigned ts, unsigned short freq
     return true;
 }
 
-bool DSProcReceiverService::enable(unsigned ts, std::uint32_t& id, std::uint32_t mask)
+bool DSProcReceiverService::enable(unsigned ts, std::uint32_t id, std::uint32_t mask)
 {
-    id = ids_.next();
     Board::Record<12> record;
     record.put32(0, ts);
     record.put32(4, id);
@@ -206,7 +205,7 @@ bool DSProcReceiverService::switchFeature(DSProcReceiver& receiver, std::int32_t
         return true;
     unsigned ts = receiver.dsproc_timeslot();
     if (on) {
-        std::uint32_t id = 0;
+        std::uint32_t id = ids_.next();
         if (!enable(ts, id, mask)) {
             std::cerr << "DSPROC_ENABLE " << name << " fail:" << " timeslot=" << ts << " id=" << id << ErrnoText{}
                       << std::endl;
@@ -265,7 +264,7 @@ bool DSProcReceiverService::enableMute(DSProcReceiver& r, bool rx, bool tx)
         std::cerr << "DSPROC_DISABLE MUTE done:" << " timeslot=" << ts << std::endl;
         return true;
     }
-    std::uint32_t id = 0;
+    std::uint32_t id = ids_.next();
     if (!enable(ts, id, (rx ? featureMuteRx : 0) | (tx ? featureMuteTx : 0))) {
         std::cerr << "DSPROC_ENABLE MUTE fail:" << " timeslot=" << ts << " id=" << id << ErrnoText{} << std::endl;
         return false;
@@ -275,6 +274,33 @@ bool DSProcReceiverService::enableMute(DSProcReceiver& r, bool rx, bool tx)
     r.muteTx_ = tx ? 1 : 0;
     std::cerr << "DSPROC_ENABLE MUTE done:" << " timeslot=" << ts << " id=" << id << std::endl;
     return true;
+}
+
+DriverEvents::Reapplied DSProcReceiverService::OnReopen()
+{
+    static constexpr struct {
+        DSProcReceiver::Feature DSProcReceiver::*feature;
+        std::uint32_t mask;
+    } features[] = {{&DSProcReceiver::vad_, featureVAD},
+                     {&DSProcReceiver::bss_, featureBSS},
+                     {&DSProcReceiver::ng_, featureNG},
+                     {&DSProcReceiver::selcalSh_, featureSelcalSh},
+                     {&DSProcReceiver::sd_, featureSD}};
+    Reapplied reapplied;
+    for (auto& node : DSProcReceiver::receivers()) {
+        DSProcReceiver& r = DSProcReceiver::of(node);
+        unsigned ts = r.dsproc_timeslot();
+        // Each with the id it had, so that the receiver takes its events.
+        for (auto const& f : features) {
+            DSProcReceiver::Feature& feature = r.*f.feature;
+            if (feature.state == 1 && !reapplied.add(enable(ts, feature.id, f.mask)))
+                feature.state = 0;
+        }
+        std::uint32_t muted = (r.muteRx_ == 1 ? featureMuteRx : 0) | (r.muteTx_ == 1 ? featureMuteTx : 0);
+        if (muted != 0 && !reapplied.add(enable(ts, r.muteId_, muted)))
+            r.muteRx_ = r.muteTx_ = 0;
+    }
+    return reapplied;
 }
 
 bool DSProcReceiverService::disableToneAll(DSProcReceiver& r)

@@ -8,7 +8,9 @@
 // A failed request is logged with its name, the timeslot and the errno text
 // and returns false; the receiver's state changes only on success. While the
 // device is closed the configure requests try to open it first; the enable
-// requests simply fail.
+// requests simply fail. When the device opens again after a close, every
+// feature and muting that receivers hold as on is enabled again with its
+// enable id; one that fails to is marked off.
 #include "hardware/DriverEvents.h"
 #include "hardware/EnableIds.h"
 #include "hardware/device/VoiceDspRequests.h"
@@ -54,10 +56,11 @@ private:
     DSProcReceiverService();
 
     void OnRecord(std::uint8_t const* record) override;
+    Reapplied OnReopen() override;
     // Opens the device for a configure request; logs what when it stays closed.
     bool ready(unsigned ts, char const* what);
     bool configure(unsigned ts, std::uint32_t feature, std::uint8_t const* parameters, std::size_t size);
-    bool enable(unsigned ts, std::uint32_t& id, std::uint32_t mask);
+    bool enable(unsigned ts, std::uint32_t id, std::uint32_t mask);
     bool disable(unsigned ts, std::uint32_t mask);
     bool switchFeature(DSProcReceiver& receiver, std::int32_t& state, std::uint32_t& id, std::uint32_t mask,
                        char const* name, bool on);

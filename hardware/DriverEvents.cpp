@@ -36,6 +36,12 @@ bool DriverEvents::open()
     // The loop watches its own duplicate of the descriptor.
     Fd watched(::fcntl(fd_, F_DUPFD_CLOEXEC, 0));
     event_.Schedule(watched, POLLIN);
+    if (openedBefore_) {
+        Reapplied reapplied = OnReopen();
+        std::cerr << tag_ << " device opened again: " << reapplied.done << " enabled again, " << reapplied.failed
+                  << " failed" << std::endl;
+    }
+    openedBefore_ = true;
     return true;
 }
 

@@ -10,6 +10,11 @@
 // would otherwise find it ready on every pass) and opened again a second
 // later, and every second after that until it opens; requests in between
 // fail as on a device that never opened.
+//
+// A driver may tie what was switched on through a descriptor to it and drop
+// it at the close. So whenever the device opens again after a close (never
+// at its first open), the front end applies again what it holds as on
+// (OnReopen), and one line reports how that went.
 #include "runtime/loop/Event.h"
 #include "runtime/loop/Timer.h"
 
@@ -48,6 +53,22 @@ protected:
 
     virtual void OnRecord(std::uint8_t const* record) = 0;
 
+    // The requests a front end sent again on a reopened device.
+    struct Reapplied {
+        unsigned done = 0;
+        unsigned failed = 0;
+        // Counts one request by its outcome and hands the outcome back: a
+        // failed one is to be cleared from what the front end holds as on,
+        // so that the next request for it is sent afresh.
+        bool add(bool sent)
+        {
+            ++(sent ? done : failed);
+            return sent;
+        }
+    };
+    // The device opened again: send again what was on through the old one.
+    virtual Reapplied OnReopen() = 0;
+
 private:
     void failed();
     void retry();
@@ -58,6 +79,7 @@ private:
     std::string eventName_;
     std::size_t recordSize_;
     int fd_ = -1;
+    bool openedBefore_ = false;
     Event event_;
     Timer retry_;
 };

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <poll.h>
+#include <sstream>
 
 namespace {
 
@@ -214,6 +215,10 @@ bool E1Ctl::CheckOpenCas()
     casEvent_.Bind("E1/Cas", &E1Ctl::OnUpdateCas, this);
     // The event keeps its own duplicate; this one closes here.
     casEvent_.Schedule(Fd(fd), POLLIN);
+    if (casDropped_) {
+        casDropped_ = false;
+        OpenTrunksAgain();
+    }
     return true;
 }
 
@@ -221,6 +226,33 @@ void E1Ctl::DropCas(char const* why)
 {
     std::cerr << ext::header(this) << "cas interface " << why << ", closed" << std::endl;
     casEvent_.Release();
+    casDropped_ = true;
+}
+
+int E1Ctl::OpenTrunk(std::uint32_t trunk)
+{
+    return Board::devices().request_value(casEvent_.fd().get(), Cas::OPEN_TRUNK, trunk);
+}
+
+void E1Ctl::OpenTrunksAgain()
+{
+    std::ostringstream trunksLine;
+    for (unsigned trunk = 0; trunk < trunks; ++trunk) {
+        if (!casOpen_[trunk])
+            continue;
+        int r = OpenTrunk(trunk);
+        trunksLine << (trunksLine.tellp() == 0 ? ", open cas signalling on " : ", ") << "trunk(" << trunk << ") - ";
+        if (r >= 0) {
+            trunksLine << "ok";
+            continue;
+        }
+        trunksLine << "fail(" << r << ")";
+        casOpen_[trunk] = false;
+        SendCASTrunkStatus(static_cast<int>(trunk), r);
+    }
+    std::string opened = trunksLine.str();
+    std::clog << ext::header(this) << "cas interface opened again" << (opened.empty() ? ", no trunk open" : opened)
+              << std::endl;
 }
 
 void E1Ctl::OnUpdateCas(int fd, short revents)
@@ -284,7 +316,7 @@ void E1Ctl::HandleCasOpen(cas_channel const& ch, int code)
     int const timeslot = static_cast<int>(ch.timeslot);
     int const fd = casEvent_.fd().get();
     if (!casOpen_[ch.path]) {
-        int r = Board::devices().request_value(fd, Cas::OPEN_TRUNK, ch.path);
+        int r = OpenTrunk(ch.path);
         SendCASTrunkStatus(trunk, r);
         if (r < 0) {
             std::clog << ext::header(this) << "open cas signalling on trunk(" << trunk << ") - fail(" << r << ")"

@@ -10,6 +10,12 @@
 // signal. Signals go out through SendSignal, so the other bound services see
 // them first. One instance serves the program (`instance()`); the devices
 // are opened on first use and re-tried on every use while closed.
+//
+// The CAS driver may close a trunk's CAS with the descriptor it was opened
+// through. When the CAS descriptor is opened again after an error, every
+// trunk held open is opened again on the new one, quietly for the
+// controller when that works; a trunk that fails to open is marked closed
+// and signalled like a failed open, so the controller knows to open it anew.
 #include "protocol/CtrlSrvService.h"
 #include "runtime/loop/Event.h"
 #include "runtime/loop/Timer.h"
@@ -76,10 +82,15 @@ private:
     // Closes the CAS descriptor after an error; the next status tick or CAS
     // command opens it again.
     void DropCas(char const* why);
+    // The open trunk CAS request; the driver's result.
+    int OpenTrunk(std::uint32_t trunk);
+    // On a CAS descriptor opened again: the trunks held open opened again.
+    void OpenTrunksAgain();
 
     int maintenance_ = -1;
     Timer statusTimer_;
     Event casEvent_; // owns the CAS descriptor
     bool casOpen_[trunks] = {};
+    bool casDropped_ = false; // the next CAS open is a reopen
     std::uint32_t tclk_ = 0;
 };

@@ -140,13 +140,11 @@ void TonecReceiver::toneFinished()
 void TonecReceiver::activateAudibleCall()
 {
     // The ringing takes the generator and the timer over: a digit sequence
-    // that was playing ends here, and its slot hears of it.
-    bool endsSequence = sequencePlaying_;
+    // that was playing ends here. Digits cut short are no finished
+    // sequence, so its slot is not told of a completion.
     sequencePlaying_ = false;
     digits_.ref_digits().clear();
     ringTone();
-    if (endsSequence)
-        tone_gen_complete();
 }
 
 void TonecReceiver::ringTone()

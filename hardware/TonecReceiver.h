@@ -55,7 +55,7 @@ public:
     // whatever remains of a sequence already playing.
     void translateDTMF(ZUZU::TranslateDtmfParams const& params);
     // Ringing tone: 425 Hz for 1000 ms, silence for 3000 ms, repeating.
-    // It ends a digit sequence that is playing.
+    // It ends a digit sequence that is playing, without tone_gen_complete.
     void activateAudibleCall();
     void cancelAudibleCall();
 

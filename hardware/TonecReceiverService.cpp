@@ -87,10 +87,7 @@ bool TonecReceiverService::enableDTMF(TonecReceiver& receiver, bool on)
     unsigned ts = receiver.tonec_timeslot();
     if (on) {
         std::uint32_t id = ids_.next();
-        Board::Record<8> record;
-        record.put32(0, ts);
-        record.put32(4, id);
-        if (Board::devices().request(fd(), DTMF_ENABLE_DETECTOR, record.data(), record.size()) < 0) {
+        if (!sendDtmfEnable(ts, id)) {
             std::cerr << "DTMF_ENABLE_DETECTOR fail:" << " timeslot=" << ts << " id=" << id << ErrnoText{}
                       << std::endl;
             return false;
@@ -107,6 +104,29 @@ bool TonecReceiverService::enableDTMF(TonecReceiver& receiver, bool on)
     receiver.dtmfOn_ = false;
     std::cerr << "DTMF_DISABLE_DETECTOR done:" << " timeslot=" << ts << std::endl;
     return true;
+}
+
+bool TonecReceiverService::sendDtmfEnable(unsigned ts, std::uint32_t id)
+{
+    Board::Record<8> record;
+    record.put32(0, ts);
+    record.put32(4, id);
+    return Board::devices().request(fd(), DTMF_ENABLE_DETECTOR, record.data(), record.size()) >= 0;
+}
+
+DriverEvents::Reapplied TonecReceiverService::OnReopen()
+{
+    Reapplied reapplied;
+    for (auto& node : TonecReceiver::receivers()) {
+        TonecReceiver& receiver = TonecReceiver::of(node);
+        unsigned ts = receiver.tonec_timeslot();
+        // The same id as before, so that the receiver takes the events.
+        if (receiver.dtmfOn_ && !reapplied.add(sendDtmfEnable(ts, receiver.enableId_)))
+            receiver.dtmfOn_ = false;
+        if (receiver.ivaOn_ && !reapplied.add(Board::devices().request_value(fd(), IVA_DETECTOR_ENABLE, ts) >= 0))
+            receiver.ivaOn_ = false;
+    }
+    return reapplied;
 }
 
 bool TonecReceiverService::switchRequest(unsigned ts, unsigned long code, char const* name, char const* suffix)

@@ -7,7 +7,9 @@
 // Device requests pass big-endian records; a failed request is logged with
 // its name, the timeslot and the errno text and returns false. While the
 // device is closed the configure requests try to open it first; the others
-// simply fail.
+// simply fail. When the device opens again after a close, the DTMF detectors
+// (with their enable ids) and the IVA detectors that receivers hold as on are
+// enabled again; one that fails to is marked off.
 #include "hardware/DriverEvents.h"
 #include "hardware/EnableIds.h"
 #include "hardware/device/ToneDspRequests.h"
@@ -52,6 +54,9 @@ private:
     TonecReceiverService();
 
     void OnRecord(std::uint8_t const* record) override;
+    Reapplied OnReopen() override;
+    // The DTMF_ENABLE_DETECTOR request; false when it fails.
+    bool sendDtmfEnable(unsigned ts, std::uint32_t id);
     // A request of the form "timeslot as value" with its log lines.
     bool switchRequest(unsigned ts, unsigned long code, char const* name, char const* suffix);
 

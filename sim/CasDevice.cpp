@@ -64,13 +64,20 @@ void CasDevice::queue_short(std::size_t size)
     events_.push(std::vector<std::uint8_t>(std::min(size, recordSize - 1), 0x5A));
 }
 
-int CasDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote&)
+void CasDevice::closed(Open& open)
+{
+    for (int& by : openedBy_)
+        if (by == open.id)
+            by = 0;
+}
+
+int CasDevice::request_value(Open& open, unsigned long code, unsigned long value, RequestNote&)
 {
     if (code != Board::Cas::OPEN_TRUNK && code != Board::Cas::CLOSE_TRUNK)
         return -ENOTTY;
     if (value >= trunks)
         return -EINVAL;
-    open_[value] = code == Board::Cas::OPEN_TRUNK;
+    openedBy_[value] = code == Board::Cas::OPEN_TRUNK ? open.id : 0;
     return 0;
 }
 
@@ -90,7 +97,7 @@ int CasDevice::request(Open&, unsigned long code, std::uint8_t* record, std::siz
     if (size < known->size)
         return -EFAULT;
     Channel* channel = at(record);
-    if (!channel)
+    if (!channel || !trunk_open(get_be32(record)))
         return -EINVAL;
     if (code == Board::Cas::SET_BITS) {
         channel->tx = record[9] & 15;
@@ -134,7 +141,7 @@ bool CasDevice::control(std::vector<std::string> const& words, std::ostream& rep
     }
     if (words[0] == "show" && values.size() == 2 && inRange()) {
         Channel const& c = channels_[values[0]][values[1]];
-        reply << "open=" << open_[values[0]] << " configured=" << c.configured << " code=" << int(c.code)
+        reply << "open=" << trunk_open(unsigned(values[0])) << " configured=" << c.configured << " code=" << int(c.code)
               << " rx=" << int(c.rx) << " tx=" << int(c.tx) << '\n';
         return true;
     }

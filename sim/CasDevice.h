@@ -1,12 +1,14 @@
 #pragma once
 // The CAS signalling driver, "/dev/e1-cas": per trunk (0..3) whether CAS is
-// open, per timeslot the configured code and the four transmitted and
-// received signalling bits. Every open-trunk, close-trunk, configure, set and
-// get request is answered 0; bits start at rx 0, tx 0; set changes tx. A
-// change of received bits, scripted from outside, changes rx and queues a
-// 12-byte received-change record {trunk, timeslot, rx, tx}; a descriptor of
-// the device polls readable while records are queued, and each read takes
-// one record.
+// open and through which descriptor, per timeslot the configured code and the
+// four transmitted and received signalling bits. Open-trunk and close-trunk
+// are answered 0; configure, set and get too while the channel's trunk is
+// open, EINVAL while it is not. Closing a descriptor closes the CAS of the
+// trunks opened through it, as a driver that ties them to it would. Bits
+// start at rx 0, tx 0; set changes tx. A change of received bits, scripted
+// from outside, changes rx and queues a 12-byte received-change record
+// {trunk, timeslot, rx, tx}; a descriptor of the device polls readable while
+// records are queued, and each read takes one record.
 //
 // Control verbs (after "e1-cas" on the control socket):
 //   rx T TS BITS     the far end sends BITS on trunk T timeslot TS
@@ -38,7 +40,7 @@ public:
     char const* path() const override { return "/dev/e1-cas"; }
     std::string name() const override { return "e1-cas"; }
 
-    bool trunk_open(unsigned trunk) const { return trunk < trunks && open_[trunk]; }
+    bool trunk_open(unsigned trunk) const { return trunk < trunks && openedBy_[trunk] != 0; }
     Channel channel(unsigned trunk, unsigned timeslot) const { return channels_.at(trunk).at(timeslot); }
     // The far end's bits change: rx is set and a record queued. False for a
     // channel outside the device. Call SimulatedBoard::refresh() afterwards.
@@ -49,6 +51,7 @@ public:
 
     void describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const override;
     void describe_value(unsigned long code, unsigned long value, RequestNote& note) const override;
+    void closed(Open&) override;
     int request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note) override;
     int request_value(Open&, unsigned long code, unsigned long value, RequestNote& note) override;
     ssize_t read(Open&, void* buffer, std::size_t size) override;
@@ -59,7 +62,8 @@ private:
     // The channel a record addresses, or null outside the device.
     Channel* at(std::uint8_t const* record);
 
-    std::array<bool, trunks> open_{};
+    // Per trunk the id of the open its CAS was opened through, 0 while closed.
+    std::array<int, trunks> openedBy_{};
     std::array<std::array<Channel, timeslots>, trunks> channels_{};
     RecordQueue events_;
 };

@@ -24,10 +24,6 @@ std::uint32_t floatBits(float value)
     return bits;
 }
 
-} // namespace
-
-namespace {
-
 RecordRequest const recordRequests[] = {
     {DSPROC_CONFIGURE, "DSPROC_CONFIGURE", 20},
     {DSPROC_ENABLE, "DSPROC_ENABLE", 12},
@@ -36,7 +32,15 @@ RecordRequest const recordRequests[] = {
 
 } // namespace
 
-int DspDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote&)
+void DspDevice::closed(Open& open)
+{
+    for (auto& [ts, t] : timeslots_)
+        for (auto const& [bit, by] : t.enabledBy)
+            if (by == open.id)
+                t.enabled &= ~bit;
+}
+
+int DspDevice::request(Open& open, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote&)
 {
     if (int refused = checkRequest(recordRequests, code, r, size))
         return refused;
@@ -51,8 +55,10 @@ int DspDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t s
     if (code == DSPROC_ENABLE) {
         t.enabled |= mask;
         for (std::uint32_t bit = 1; bit != 0; bit <<= 1)
-            if (mask & bit)
+            if (mask & bit) {
                 t.ids[bit] = id;
+                t.enabledBy[bit] = open.id;
+            }
     } else {
         t.enabled &= ~mask;
     }

@@ -3,7 +3,9 @@
 // version request (2 unless set otherwise) and keeps, per timeslot, the
 // parameter words of the last DSPROC_CONFIGURE of each feature and the
 // features switched on by DSPROC_ENABLE with each one's enable id. Every
-// request succeeds (failures come from the board's injection). Event
+// request succeeds (failures come from the board's injection). A feature
+// reports to the descriptor it was enabled through: closing that one
+// switches it off, as a driver that ties it to it would. Event
 // records (24 bytes: timeslot, enable id, type, three data words,
 // big-endian; a BSS score as a big-endian IEEE float) are queued by control
 // verbs; a descriptor of the device polls readable while any is queued, and
@@ -36,6 +38,7 @@ public:
     struct Timeslot {
         std::uint32_t enabled = 0;                                // feature mask
         std::map<std::uint32_t, std::uint32_t> ids;               // feature bit -> enable id
+        std::map<std::uint32_t, int> enabledBy;                   // feature bit -> open
         std::map<std::uint32_t, std::array<std::uint8_t, 12>> configured; // feature -> parameter bytes
     };
 
@@ -43,6 +46,7 @@ public:
 
     void describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const override;
     void describe_none(unsigned long code, RequestNote& note) const override;
+    void closed(Open&) override;
     int request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note) override;
     int request_none(Open&, unsigned long code, RequestNote& note) override;
     ssize_t read(Open&, void* buffer, std::size_t size) override;

@@ -53,7 +53,17 @@ Switch const* switchOf(unsigned long code)
 
 } // namespace
 
-int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote&)
+void DtmfDevice::closed(Open& open)
+{
+    for (auto& [ts, t] : timeslots_) {
+        if (t.dtmfBy == open.id)
+            t.dtmf = false;
+        if (t.ivaBy == open.id)
+            t.iva = false;
+    }
+}
+
+int DtmfDevice::request(Open& open, unsigned long code, std::uint8_t* r, std::size_t size, RequestNote&)
 {
     if (int refused = checkRequest(recordRequests, code, r, size))
         return refused;
@@ -68,6 +78,7 @@ int DtmfDevice::request(Open&, unsigned long code, std::uint8_t* r, std::size_t 
         break;
     case DTMF_ENABLE_DETECTOR:
         t.dtmf = true;
+        t.dtmfBy = open.id;
         t.id = Board::get_be32(r + 4);
         break;
     case DTMF_DIAL:
@@ -116,12 +127,15 @@ void DtmfDevice::describe(unsigned long code, std::uint8_t const* r, std::size_t
     note.fields = fields.str();
 }
 
-int DtmfDevice::request_value(Open&, unsigned long code, unsigned long value, RequestNote&)
+int DtmfDevice::request_value(Open& open, unsigned long code, unsigned long value, RequestNote&)
 {
     Switch const* known = switchOf(code);
     if (!known)
         return -ENOTTY;
-    timeslots_[static_cast<unsigned>(value)].*known->flag = known->on;
+    Timeslot& t = timeslots_[static_cast<unsigned>(value)];
+    t.*known->flag = known->on;
+    if (code == IVA_DETECTOR_ENABLE)
+        t.ivaBy = open.id;
     return 0;
 }
 

@@ -3,7 +3,9 @@
 // configuration, whether the DTMF detector is on and with which enable id,
 // the IVA detector and its level, DTMF rejection, the echo canceller, the
 // generator's last setting and the last SELCAL code dialled. Every request
-// succeeds (failures come from the board's injection). Event records
+// succeeds (failures come from the board's injection). The DTMF and IVA
+// detectors report to the descriptor they were enabled through: closing it
+// switches them off, as a driver that ties them to it would. Event records
 // (16 bytes: code, timeslot, timestamp, enable id, big-endian) are queued by
 // control verbs; a descriptor of the device polls readable while any is
 // queued, and each read takes one record.
@@ -33,6 +35,7 @@ public:
         bool dtmf = false;
         std::uint32_t id = 0;
         bool iva = false;
+        int dtmfBy = 0, ivaBy = 0; // the open each detector was enabled through
         std::int32_t ivaLevel = 0;
         bool rejection = false;
         bool echoCancel = false;
@@ -45,6 +48,7 @@ public:
 
     void describe(unsigned long code, std::uint8_t const* record, std::size_t size, RequestNote& note) const override;
     void describe_value(unsigned long code, unsigned long value, RequestNote& note) const override;
+    void closed(Open&) override;
     int request(Open&, unsigned long code, std::uint8_t* record, std::size_t size, RequestNote& note) override;
     int request_value(Open&, unsigned long code, unsigned long value, RequestNote& note) override;
     ssize_t read(Open&, void* buffer, std::size_t size) override;

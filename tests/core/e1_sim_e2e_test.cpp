@@ -175,3 +175,32 @@ TEST_F(E1SimSession, TheControllerLeavingClosesEveryOpenTrunk)
     EXPECT_NE(std::string::npos, log.find("/dev/e1-cas close-trunk trunk=2 -> 0"));
     EXPECT_EQ(0u, sim("e1-cas show 0 5").find("open=0"));
 }
+
+TEST_F(E1SimSession, AnOpenTrunkOutlivesAHungUpCasDevice)
+{
+    start();
+    connect();
+    EXPECT_EQ(success, ask(casCommand(1, 3, "open : 5")));
+    EXPECT_EQ(Strings({cas(1, 0, 0, 0), cas(1, 3, 0, 0)}), casSignals());
+    sim("log clear");
+
+    // The device hangs up; the server closes it and opens it again at its
+    // next status pass, with the trunk.
+    sim("fail e1-cas break");
+    ASSERT_TRUE(server_.errShows("E1: cas interface error or hang-up, closed\n"));
+    ASSERT_TRUE(server_.errShows("E1: cas interface opened again, open cas signalling on trunk(1) - ok\n"));
+    EXPECT_EQ(success, ask(casCommand(1, 3, "get : NULL")));
+    EXPECT_EQ(Strings{cas(1, 3, 0, 0)}, casSignals());
+
+    // In the request log: the new descriptor, the trunk opened on it, then
+    // the get.
+    std::istringstream log(sim("log"));
+    Strings casRequests;
+    for (std::string line; std::getline(log, line);)
+        if (line.rfind("/dev/e1-cas ", 0) == 0)
+            casRequests.push_back(line.substr(line.find(' ') + 1));
+    ASSERT_EQ(3u, casRequests.size());
+    EXPECT_EQ(0u, casRequests[0].rfind("open -> ", 0));
+    EXPECT_EQ("open-trunk trunk=1 -> 0", casRequests[1]);
+    EXPECT_EQ("get trunk=1 timeslot=3 -> 0", casRequests[2]);
+}

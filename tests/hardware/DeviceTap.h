@@ -9,11 +9,14 @@
 #include "sim/SimDevice.h"
 #include "sim/SimulatedBoard.h"
 #include "support/LoopStepper.h"
+#include "support/StreamCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -111,6 +114,28 @@ protected:
     {
         board.refresh();
         stepper.pass();
+    }
+    // The device hangs up and the front end closes it (its lines swallowed).
+    void hangUp()
+    {
+        board.break_opens(tap->path());
+        StreamCapture err(std::cerr);
+        deliver();
+    }
+    // The model's requests since the last call as the board logged them
+    // ("DSPROC_ENABLE ts=3 id=1 mask=1 -> 0"), opens left out.
+    std::vector<std::string> logged()
+    {
+        std::vector<std::string> lines;
+        for (auto const& entry : board.log()) {
+            if (entry.device != tap->path() || entry.request == "open")
+                continue;
+            std::ostringstream line;
+            line << entry;
+            lines.push_back(line.str().substr(entry.device.size() + 1));
+        }
+        board.clear_log();
+        return lines;
     }
 
     LoopStepper stepper;

@@ -18,6 +18,7 @@ using Hardware::DSProcReceiver;
 using Hardware::DSProcReceiverService;
 using Service = DSProcReceiverService;
 namespace Req = Board::VoiceDsp;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -377,6 +378,72 @@ TEST_F(Dsproc, short_records_are_dropped_and_a_failing_device_is_reopened_later)
                           "dsproc device failure: device closed, open again in 1000 ms\n");
     stepper.advance(1000);
     EXPECT_TRUE(service().is_open());
+}
+
+TEST_F(Dsproc, a_reopened_device_gets_the_features_enabled_again_with_their_ids)
+{
+    TestReceiver r(3), other(4);
+    ASSERT_TRUE(r.enableVAD(true));          // id 1
+    ASSERT_TRUE(r.enableBSS(true));          // id 2
+    ASSERT_TRUE(r.enableMute(true, false));  // id 3
+    ASSERT_TRUE(r.enableNG(true));           // id 4
+    ASSERT_TRUE(r.disableNG());
+    ASSERT_TRUE(other.enableSelcalSh(true)); // id 5
+    ASSERT_TRUE(other.enableSD(true));       // id 6
+    hangUp();
+    // The driver let them go with the descriptor.
+    EXPECT_EQ(tap->model.timeslot(3).enabled, 0u);
+    EXPECT_EQ(tap->model.timeslot(4).enabled, 0u);
+    logged();
+    StreamCapture err(std::cerr), log(std::clog);
+    stepper.advance(1000);
+    EXPECT_EQ(logged(), Strings({"DSPROC_ENABLE ts=3 id=1 mask=1 -> 0", "DSPROC_ENABLE ts=3 id=2 mask=16 -> 0",
+                                 "DSPROC_ENABLE ts=3 id=3 mask=4 -> 0", "DSPROC_ENABLE ts=4 id=5 mask=1024 -> 0",
+                                 "DSPROC_ENABLE ts=4 id=6 mask=2 -> 0"}));
+    EXPECT_EQ(err.text(), "dsproc device opened again: 5 enabled again, 0 failed\n");
+    EXPECT_EQ(tap->model.timeslot(3).enabled, Req::featureVAD | Req::featureBSS | Req::featureMuteRx);
+    EXPECT_EQ(tap->model.timeslot(4).enabled, Req::featureSelcalSh | Req::featureSD);
+    // Events under the old ids still reach the receiver.
+    tap->model.queue(3, 1, 1, 1, 8, 0);
+    deliver();
+    EXPECT_EQ(r.seen, (std::vector<TestReceiver::Seen>{{"vad", 8, -1}}));
+}
+
+TEST_F(Dsproc, a_feature_that_fails_to_come_back_is_marked_off_and_enabled_afresh_on_request)
+{
+    TestReceiver r(3), other(4);
+    ASSERT_TRUE(r.enableVAD(true));        // id 1
+    ASSERT_TRUE(r.enableMute(true, true)); // id 2
+    ASSERT_TRUE(other.enableBSS(true));    // id 3
+    hangUp();
+    board.fail_next("/dev/dsp", 2);
+    StreamCapture err(std::cerr), log(std::clog);
+    stepper.advance(1000);
+    EXPECT_EQ(err.text(), "dsproc device opened again: 1 enabled again, 2 failed\n");
+    EXPECT_EQ(r.vad().state, 0);
+    EXPECT_EQ(r.mute_rx(), 0);
+    EXPECT_EQ(r.mute_tx(), 0);
+    EXPECT_EQ(other.bss().state, 1);
+    // The slot's next enables are sent, under new ids.
+    logged();
+    EXPECT_TRUE(r.enableVAD(true));
+    EXPECT_TRUE(r.enableMute(false, true));
+    EXPECT_EQ(logged(), Strings({"DSPROC_ENABLE ts=3 id=4 mask=1 -> 0", "DSPROC_ENABLE ts=3 id=5 mask=8 -> 0"}));
+}
+
+TEST_F(Dsproc, a_pass_reads_at_most_its_share_of_records_and_leaves_the_rest_for_the_next)
+{
+    TestReceiver r(6);
+    service();
+    unsigned const share = Service::maxRecordsPerPass;
+    for (unsigned i = 0; i < share + 44; ++i)
+        tap->model.queue(6, 0, 256, i, 0, 0);
+    deliver();
+    EXPECT_EQ(r.seen.size(), share);
+    EXPECT_EQ(tap->model.queued(), 44u);
+    deliver();
+    ASSERT_EQ(r.seen.size(), share + 44);
+    EXPECT_EQ(r.seen.back(), (TestReceiver::Seen{"tone", std::int32_t(share + 43), 0}));
 }
 
 TEST_F(Dsproc, clean_before_destroy_switches_off_what_was_set)

@@ -320,7 +320,7 @@ TEST_F(E1Service, TheControllerLeavingClosesEveryOpenTrunk)
     EXPECT_FALSE(casDevice().trunk_open(2));
 }
 
-TEST_F(E1Service, ABrokenCasDescriptorIsClosedAndOpenedAgainAtTheNextTick)
+TEST_F(E1Service, ABrokenCasDescriptorIsClosedAndOpenedAgainAtTheNextTickWithItsTrunks)
 {
     connect();
     casCommand(0, 5, "open : 1");
@@ -337,13 +337,67 @@ TEST_F(E1Service, ABrokenCasDescriptorIsClosedAndOpenedAgainAtTheNextTick)
     stepper_.pass();
     EXPECT_EQ("", errors_.text());
 
+    requests("/dev/e1-cas");
     stepper_.advance(1000);
-    EXPECT_EQ("E1: cas interface opened!\n", log_.text());
+    EXPECT_EQ("E1: cas interface opened!\nE1: cas interface opened again, open cas signalling on trunk(0) - ok\n",
+              log_.text());
+    Strings reopened = requests("/dev/e1-cas");
+    ASSERT_EQ(2u, reopened.size());
+    EXPECT_EQ(0u, reopened[0].rfind("open -> ", 0));
+    EXPECT_EQ("open-trunk trunk=0 -> 0", reopened[1]);
+    EXPECT_TRUE(casDevice().trunk_open(0));
+    // The controller's view did not change: no cas signal.
+    EXPECT_EQ(allStatus(), journal_.take());
+
     board_->control("e1-cas rx 0 5 2", replies_);
     stepper_.pass();
-    Strings signals = journal_.take();
-    ASSERT_FALSE(signals.empty());
-    EXPECT_EQ(cas(0, 5, 2, 0), signals.back());
+    EXPECT_EQ(Strings{cas(0, 5, 2, 0)}, journal_.take());
+    casCommand(0, 5, "get : NULL");
+    EXPECT_EQ(Strings{cas(0, 5, 2, 0)}, journal_.take());
+}
+
+TEST_F(E1Service, AtDisconnectABrokenCasDescriptorIsOpenedAgainToCloseTheTrunks)
+{
+    connect();
+    casCommand(0, 0, "open : 1");
+    casCommand(2, 7, "open : 1");
+    board_->break_opens("/dev/e1-cas");
+    stepper_.pass();
+    journal_.take();
+    requests("/dev/e1-cas");
+
+    // Before the next tick.
+    server_.Deactivate();
+    EXPECT_EQ(Strings({cas(0, 0, 1, 0), cas(2, 0, 1, 0)}), journal_.take());
+    Strings sent = requests("/dev/e1-cas");
+    ASSERT_EQ(5u, sent.size());
+    EXPECT_EQ(0u, sent[0].rfind("open -> ", 0));
+    EXPECT_EQ(Strings({"open-trunk trunk=0 -> 0", "open-trunk trunk=2 -> 0", "close-trunk trunk=0 -> 0",
+                       "close-trunk trunk=2 -> 0"}),
+              Strings(sent.begin() + 1, sent.end()));
+    EXPECT_FALSE(e1_.cas_open(0));
+    EXPECT_FALSE(e1_.cas_open(2));
+}
+
+TEST_F(E1Service, AFailedTrunkOpenIsSignalledAndLoggedWithTheResultAndLeavesTheTrunkClosed)
+{
+    connect();
+    journal_.take();
+    requests("/dev/e1-cas");
+    log_.clear();
+    board_->fail_next("/dev/e1-cas", 1, EBUSY);
+    casCommand(1, 3, "open : 5");
+    EXPECT_EQ(Strings{cas(1, 0, -1, 0)}, journal_.take());
+    EXPECT_EQ("E1: open cas signalling on trunk(1) - fail(-1)\n", log_.text());
+    // Nothing configured on a trunk that did not open.
+    EXPECT_EQ(1u, requests("/dev/e1-cas").size());
+    EXPECT_FALSE(e1_.cas_open(1));
+
+    // The next open is sent afresh.
+    log_.clear();
+    casCommand(1, 3, "open : 5");
+    EXPECT_EQ("E1: open cas signalling on trunk(1) - ok\n", log_.text());
+    EXPECT_TRUE(casDevice().trunk_open(1));
 }
 
 TEST_F(E1Service, ShortCasRecordsAreDroppedWithALogLine)
@@ -376,6 +430,57 @@ std::string zeros(unsigned n)
         text += " 00";
     return text;
 }
+
+// The CAS driver as a raw request log that can fail a read without hanging
+// up (the descriptor polls readable, the read fails with EIO).
+class CasReadError : public RawDeviceLog {
+public:
+    CasReadError() : RawDeviceLog("/dev/e1-cas") {}
+
+    bool failRead = false;
+
+    bool readable(Sim::Open const&) const override { return failRead; }
+    ssize_t read(Sim::Open&, void*, std::size_t) override
+    {
+        failRead = false;
+        return -EIO;
+    }
+};
+
+std::unique_ptr<Sim::SimulatedBoard> readErrorBoard()
+{
+    auto board = std::make_unique<Sim::SimulatedBoard>();
+    board->add(std::make_unique<RawDeviceLog>("/dev/maintenance"));
+    board->add(std::make_unique<CasReadError>());
+    return board;
+}
+
+class E1CasReadError : public E1Service {
+protected:
+    E1CasReadError() : E1Service(readErrorBoard()) {}
+
+    CasReadError& device() { return *board_->model<CasReadError>("/dev/e1-cas"); }
+    Strings take()
+    {
+        Strings taken;
+        taken.swap(device().requests);
+        return taken;
+    }
+    Strings casSignals()
+    {
+        Strings found;
+        for (std::string const& signal : journal_.take())
+            if (signal.rfind("cas", 0) == 0)
+                found.push_back(signal);
+        return found;
+    }
+    void failARead()
+    {
+        device().failRead = true;
+        board_->refresh();
+        stepper_.pass();
+    }
+};
 
 class E1Requests : public E1Service {
 protected:
@@ -467,4 +572,53 @@ TEST_F(E1Requests, CasRecordsByteForByteAndFailuresSignalledWithTheResult)
         EXPECT_EQ(c.signals, journal_.take()) << c.what;
     }
     EXPECT_FALSE(e1_.cas_open(1));
+}
+
+TEST_F(E1CasReadError, AReadErrorClosesTheCasDescriptorAndTheNextTickOpensItAndItsTrunksAgain)
+{
+    connect();
+    casCommand(1, 0, "open : 1");
+    EXPECT_EQ(Strings{"0x80044300 value=1"}, take());
+    casSignals();
+    log_.clear();
+
+    failARead();
+    EXPECT_EQ("E1: cas interface read error, closed\n", errors_.text());
+    EXPECT_EQ(1u, board_->log_of("/dev/e1-cas", "open").size());
+    stepper_.advance(1000);
+    EXPECT_EQ(2u, board_->log_of("/dev/e1-cas", "open").size());
+    EXPECT_EQ(Strings{"0x80044300 value=1"}, take());
+    EXPECT_EQ("E1: cas interface opened!\nE1: cas interface opened again, open cas signalling on trunk(1) - ok\n",
+              log_.text());
+    EXPECT_TRUE(casSignals().empty());
+    EXPECT_TRUE(e1_.cas_open(1));
+
+    // Opened again, the trunk does not open: it is closed, and the controller
+    // hears of it as of a failed open.
+    log_.clear();
+    failARead();
+    device().results = {-EIO};
+    stepper_.advance(1000);
+    EXPECT_EQ(Strings{"0x80044300 value=1"}, take());
+    EXPECT_EQ(
+        "E1: cas interface opened!\nE1: cas interface opened again, open cas signalling on trunk(1) - fail(-1)\n",
+        log_.text());
+    EXPECT_EQ(Strings{cas(1, 0, -1, 0)}, casSignals());
+    EXPECT_FALSE(e1_.cas_open(1));
+    // So a get does nothing, and the next open is sent afresh.
+    casCommand(1, 3, "get : NULL");
+    EXPECT_TRUE(take().empty());
+    casCommand(1, 0, "open : 1");
+    EXPECT_EQ(Strings{"0x80044300 value=1"}, take());
+    EXPECT_TRUE(e1_.cas_open(1));
+}
+
+TEST_F(E1CasReadError, ACasDescriptorOpenedAgainWithNoTrunkOpenSaysSo)
+{
+    connect();
+    log_.clear();
+    failARead();
+    stepper_.advance(1000);
+    EXPECT_EQ("E1: cas interface opened!\nE1: cas interface opened again, no trunk open\n", log_.text());
+    EXPECT_TRUE(take().empty());
 }

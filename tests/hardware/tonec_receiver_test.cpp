@@ -17,6 +17,7 @@ using Hardware::TonecReceiver;
 using Hardware::TonecReceiverService;
 using Service = TonecReceiverService;
 namespace Req = Board::ToneDsp;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -295,6 +296,22 @@ TEST_F(Tonec, events_go_to_the_first_receiver_of_their_timeslot_with_the_current
     EXPECT_EQ(err.text(), "receive tonec event from unknown timeslot 11\n");
 }
 
+TEST_F(Tonec, a_pass_reads_at_most_its_share_of_records_and_leaves_the_rest_for_the_next)
+{
+    TestReceiver r(2);
+    ASSERT_TRUE(r.enableDTMF(true));
+    unsigned const share = Service::maxRecordsPerPass;
+    for (unsigned i = 0; i < share + 44; ++i)
+        tap->model.queue(2, 0x30, 1, i);
+    StreamCapture log(std::clog);
+    deliver();
+    EXPECT_EQ(r.events.size(), share);
+    EXPECT_EQ(tap->model.queued(), 44u);
+    deliver();
+    ASSERT_EQ(r.events.size(), share + 44);
+    EXPECT_EQ(r.events.back().timestamp, share + 43);
+}
+
 TEST_F(Tonec, short_records_are_dropped_with_a_line)
 {
     TestReceiver r(2);
@@ -330,9 +347,85 @@ TEST_F(Tonec, a_hung_up_device_is_closed_and_opened_again_a_second_later)
     stepper.advance(1);
     EXPECT_TRUE(service().is_open());
     EXPECT_EQ(board.log_of("/dev/dtmf", "open").size(), 2u);
+    EXPECT_EQ(err.text(), "tonec device opened again: 1 enabled again, 0 failed\n");
     tap->model.queue(2, 0x44, 1, 7);
     deliver();
     ASSERT_EQ(r.events.size(), 1u);
+}
+
+TEST_F(Tonec, a_reopened_device_gets_the_detectors_enabled_again_with_their_ids)
+{
+    TestReceiver dtmf(2), iva(3), both(4), off(5);
+    ASSERT_TRUE(dtmf.enableDTMF(true)); // id 1
+    ASSERT_TRUE(iva.enableIVA(true));
+    ASSERT_TRUE(both.enableDTMF(true)); // id 2
+    ASSERT_TRUE(both.enableIVA(true));
+    ASSERT_TRUE(off.enableDTMF(true)); // id 3
+    ASSERT_TRUE(off.disableDTMF());
+    Strings const again = {"DTMF_ENABLE_DETECTOR ts=2 id=1 -> 0", "IVA_DETECTOR_ENABLE ts=3 -> 0",
+                           "DTMF_ENABLE_DETECTOR ts=4 id=2 -> 0", "IVA_DETECTOR_ENABLE ts=4 -> 0"};
+    // The device comes back through the retry a second later, or sooner
+    // through a configure request, which then finds the detectors on.
+    struct Case {
+        char const* what;
+        std::function<void()> reopen;
+        Strings requests;
+    } const cases[] = {
+        {"retry", [&] { stepper.advance(1000); }, again},
+        {"configure", [&] { ASSERT_TRUE(off.configureIVA(ivaParams(-9))); },
+         [&] {
+             Strings requests = again;
+             requests.push_back("IVA_CONFIGURE_DETECTOR ts=5 det_lvl_dB=-9 -> 0");
+             return requests;
+         }()},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        hangUp();
+        // The driver let them go with the descriptor.
+        EXPECT_FALSE(tap->model.timeslot(2).dtmf);
+        EXPECT_FALSE(tap->model.timeslot(4).iva);
+        logged();
+        StreamCapture err(std::cerr), log(std::clog);
+        c.reopen();
+        EXPECT_EQ(board.log_of("/dev/dtmf", "open").size(), 1u);
+        EXPECT_EQ(logged(), c.requests);
+        EXPECT_EQ(err.text(), "tonec device opened again: 4 enabled again, 0 failed\n");
+        EXPECT_TRUE(tap->model.timeslot(2).dtmf);
+        EXPECT_EQ(tap->model.timeslot(2).id, 1u);
+        EXPECT_TRUE(tap->model.timeslot(3).iva);
+        EXPECT_TRUE(tap->model.timeslot(4).dtmf && tap->model.timeslot(4).iva);
+        EXPECT_EQ(tap->model.timeslot(4).id, 2u);
+        EXPECT_FALSE(tap->model.timeslot(5).dtmf);
+        // The retry does not open it a second time.
+        stepper.advance(5000);
+        EXPECT_TRUE(board.log().empty());
+    }
+    tap->model.queue(4, 0x23, 2, 11);
+    {
+        StreamCapture log(std::clog);
+        deliver();
+    }
+    ASSERT_EQ(both.events.size(), 1u);
+}
+
+TEST_F(Tonec, a_detector_that_fails_to_come_back_is_marked_off_and_enabled_afresh_on_request)
+{
+    TestReceiver dtmf(2), iva(3);
+    ASSERT_TRUE(dtmf.enableDTMF(true)); // id 1
+    ASSERT_TRUE(iva.enableIVA(true));
+    hangUp();
+    board.fail_next("/dev/dtmf", 1);
+    StreamCapture err(std::cerr), log(std::clog);
+    stepper.advance(1000);
+    EXPECT_EQ(err.text(), "tonec device opened again: 1 enabled again, 1 failed\n");
+    EXPECT_FALSE(dtmf.dtmf_on());
+    EXPECT_TRUE(iva.iva_on());
+    // The slot's next enable is sent, under a new id.
+    logged();
+    EXPECT_TRUE(dtmf.enableDTMF(true));
+    EXPECT_EQ(logged(), Strings{"DTMF_ENABLE_DETECTOR ts=2 id=2 -> 0"});
+    EXPECT_TRUE(tap->model.timeslot(2).dtmf);
 }
 
 TEST_F(Tonec, a_missing_device_after_a_hang_up_is_tried_every_second)
@@ -423,25 +516,29 @@ TEST_F(Tonec, ringing_repeats_one_second_of_tone_and_three_of_silence_until_canc
     EXPECT_EQ(dials(), off);
 }
 
-TEST_F(Tonec, ringing_ends_a_playing_sequence_properly)
+TEST_F(Tonec, ringing_cuts_a_playing_sequence_short_without_reporting_it_complete)
 {
     TestReceiver r(8);
     r.translateDTMF(digits({{1, 1}, {2, 2}}));
     stepper.advance(30);
+    tap->calls.clear();
     r.activateAudibleCall();
     EXPECT_FALSE(r.sequence_playing());
-    EXPECT_EQ(r.completed, 1);
     stepper.advance(2000);
-    EXPECT_EQ(r.completed, 1);
+    // Only the ringing plays: the rest of the digits is gone, and digits cut
+    // short are no finished sequence.
+    decltype(dials()) const ringing = {{30, dial(8, 425, 0, 2048, 2048)}, {1030, dial(8, 1000, 1000, 0, 0)}};
+    EXPECT_EQ(dials(), ringing);
+    EXPECT_EQ(r.completed, 0);
     // The ringing can be cancelled: no sequence holds it.
     r.cancelAudibleCall();
     tap->calls.clear();
     stepper.advance(10000);
     EXPECT_TRUE(dials().empty());
-    // A later sequence plays in full.
+    // A later sequence plays in full and is reported complete.
     r.translateDTMF(digits({{5, 5}}));
     stepper.advance(1000);
-    EXPECT_EQ(r.completed, 2);
+    EXPECT_EQ(r.completed, 1);
 }
 
 TEST_F(Tonec, cancel_and_disable_leave_a_playing_sequence_alone_unless_forced)

@@ -114,6 +114,44 @@ TEST_F(DeviceModels, CasAnswersEveryRequestAndQueuesReceivedChanges)
     Board::devices().close(fd);
 }
 
+TEST_F(DeviceModels, CasTrunksCloseWithTheDescriptorTheyWereOpenedThroughAndTakeNoRequestsWhileClosed)
+{
+    Sim::CasDevice& cas = *board_->model<Sim::CasDevice>("/dev/e1-cas");
+    int first = open("/dev/e1-cas");
+    int second = open("/dev/e1-cas");
+    Board::Record<12> bits;
+    bits.put32(0, 1);
+    bits.put32(4, 3);
+    Board::Record<16> configure;
+    configure.put32(0, 1);
+    configure.put32(4, 3);
+    // Trunk 1 closed: no channel of it is set, read or configured.
+    struct Request {
+        char const* what;
+        unsigned long code;
+        std::uint8_t* record;
+        std::size_t size;
+    } const requests[] = {{"set", 0xc00c4302, bits.data(), bits.size()},
+                          {"get", 0xc00c4303, bits.data(), bits.size()},
+                          {"configure", 0xc0104304, configure.data(), configure.size()}};
+    for (Request const& r : requests) {
+        EXPECT_EQ(-1, Board::devices().request(first, r.code, r.record, r.size)) << r.what;
+        EXPECT_EQ(EINVAL, errno) << r.what;
+    }
+    ASSERT_EQ(0, Board::devices().request_value(first, 0x80044300, 1));
+    ASSERT_EQ(0, Board::devices().request_value(second, 0x80044300, 2));
+    for (Request const& r : requests)
+        EXPECT_EQ(0, Board::devices().request(second, r.code, r.record, r.size)) << r.what;
+
+    Board::devices().close(first);
+    EXPECT_FALSE(cas.trunk_open(1));
+    EXPECT_TRUE(cas.trunk_open(2));
+    EXPECT_EQ(0u, control("e1-cas show 1 3").find("open=0 "));
+    EXPECT_EQ(-1, Board::devices().request(second, 0xc00c4303, bits.data(), bits.size()));
+    Board::devices().close(second);
+    EXPECT_FALSE(cas.trunk_open(2));
+}
+
 TEST_F(DeviceModels, EveryMccOpenIsAChannelWithItsOwnFramesAndBackPressure)
 {
     Board::Record<20> allocate;
