@@ -7,26 +7,6 @@
 
 namespace ASN1 {
 
-namespace BER {
-
-unsigned fieldTag(SEQUENCE::InfoType const& info, unsigned index)
-{
-    if (info.tags == nullptr)
-        return contextTag + index;
-    if (info.tags == SEQUENCE::defaultTag)
-        return info.fieldInfos && info.fieldInfos[index] ? info.fieldInfos[index]->tag : 0;
-    return info.tags[index];
-}
-
-unsigned alternativeTag(CHOICE::InfoType const& info, unsigned index)
-{
-    if (info.tags != nullptr && index < info.numChoices)
-        return info.tags[index];
-    return contextTag + index;
-}
-
-} // namespace BER
-
 namespace {
 
 unsigned const maximumLength = 0xFFFFFFFFu;

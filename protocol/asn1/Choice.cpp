@@ -1,10 +1,7 @@
 #include "protocol/asn1/Choice.h"
 
-#include "protocol/asn1/BERTags.h"
-#include "protocol/asn1/Limits.h"
 #include "protocol/asn1/Visitor.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace ASN1 {
@@ -63,38 +60,6 @@ bool CHOICE::select(int selection)
         return true;
     selection_ = selection;
     return createSelection();
-}
-
-bool CHOICE::setID(unsigned tagNumber, unsigned tagClass)
-{
-    return setID(tagNumber, tagClass, 0);
-}
-
-bool CHOICE::setID(unsigned tagNumber, unsigned tagClass, int depth)
-{
-    InfoType const& record = *info();
-    unsigned const tag = BER::makeTag(tagClass, tagNumber);
-    if (record.tags) {
-        unsigned const* end = record.tags + record.numChoices;
-        unsigned const* found = std::lower_bound(record.tags, end, tag);
-        if (found != end && *found == tag)
-            return select(static_cast<int>(found - record.tags));
-    }
-    // Without a table every alternative is [index]; with one, the extension
-    // alternatives, which it does not list, are.
-    unsigned const firstByIndex = record.tags ? record.numChoices : 0;
-    if (tagClass == BER::tagClass(BER::contextTag) && tagNumber >= firstByIndex && tagNumber < record.totalChoices)
-        return select(static_cast<int>(tagNumber));
-    // A recursive schema must not recurse without end.
-    if (depth >= MaximumNestingDepth || record.numChoices == 0 || !record.selectionInfos
-        || !record.selectionInfos[0] || record.selectionInfos[0]->tag != 0 || !select(0))
-        return false;
-    CHOICE* inner = dynamic_cast<CHOICE*>(value_);
-    if (!inner)
-        return false;
-    if (!inner->setID(tagNumber, tagClass, depth + 1))
-        setSelection(unknownSelection, nullptr);
-    return true;
 }
 
 void CHOICE::swap(CHOICE& other)

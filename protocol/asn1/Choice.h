@@ -55,7 +55,8 @@ public:
     // is the index. When no alternative has the tag and the first one is an
     // untagged CHOICE, that one is selected and the tag looked up inside it;
     // when that fails too the selection becomes -2. False when no
-    // alternative can have the tag.
+    // alternative can have the tag. Defined with the BER coder (BERTags.cpp),
+    // the one reader of tags.
     bool setID(unsigned tagNumber, unsigned tagClass);
 
     void swap(CHOICE& other);
