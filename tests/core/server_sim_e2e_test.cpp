@@ -2,7 +2,7 @@
 // scripted through the simulator's control socket. Board tests over the
 // simulated bus, the bus clock with and without --disable-clock, the SPI
 // channels' trunkStatus every second, and injected device failures.
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "support/BusPattern.h"
 #include "support/HexText.h"

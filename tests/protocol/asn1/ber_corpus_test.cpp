@@ -6,7 +6,7 @@
 #include "fuzz/per_fuzz_check.h"
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
-#include "protocol/asn1/BEREncoder.h"
+#include "protocol/asn1/ber/BEREncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
 #include "protocol/asn1/ASN1.h"
-#include "protocol/asn1/BERDecoder.h"
-#include "protocol/asn1/BEREncoder.h"
+#include "protocol/asn1/ber/BERDecoder.h"
+#include "protocol/asn1/ber/BEREncoder.h"
 #include "support/HexText.h"
 
 #include <gtest/gtest.h>

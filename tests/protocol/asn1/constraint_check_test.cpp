@@ -6,7 +6,7 @@
 #include "fuzz/per_random_value.h"
 #include "fuzz/zuzu_sample_messages.h"
 #include "protocol/asn1/ASN1.h"
-#include "protocol/asn1/PEREncoder.h"
+#include "protocol/asn1/per/PEREncoder.h"
 #include "protocol/schemas/TypeTable.h"
 #include "protocol/schemas/ZUZU.h"
 

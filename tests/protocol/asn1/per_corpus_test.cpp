@@ -13,7 +13,7 @@
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
 #include "fuzz/zuzu_sample_messages.h"
-#include "protocol/asn1/PEREncoder.h"
+#include "protocol/asn1/per/PEREncoder.h"
 
 #include <gtest/gtest.h>
 

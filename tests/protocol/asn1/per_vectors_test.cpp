@@ -5,8 +5,8 @@
 #include "ValueFillers.h"
 #include "support/HexText.h"
 #include "protocol/asn1/ASN1.h"
-#include "protocol/asn1/PERDecoder.h"
-#include "protocol/asn1/PEREncoder.h"
+#include "protocol/asn1/per/PERDecoder.h"
+#include "protocol/asn1/per/PEREncoder.h"
 
 #include <gtest/gtest.h>
 
