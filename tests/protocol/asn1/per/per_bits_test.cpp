@@ -1,9 +1,9 @@
 // Bit-level PER fields, written and read back. Every expected octet string
 // is derived by hand from the coding rules; the derivation stands beside it.
-#include "support/HexText.h"
 #include "protocol/asn1/per/CountBits.h"
 #include "protocol/asn1/per/PERBitReader.h"
 #include "protocol/asn1/per/PERBitWriter.h"
+#include "support/HexText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "TestTypes.h"
+#include "protocol/asn1/notation/ValueNotation.h"
+#include "tests/protocol/asn1/TestTypes.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,10 @@ TEST(Printer, ScalarsPrintOnOneLine)
     bits.resize(3);
     bits.set(0);
     bits.set(2);
+    // A coder may leave the bytes short of the count: the bits beyond them are 0.
+    BIT_STRING shortBytes;
+    shortBytes.resize(12);
+    shortBytes.bytes().clear();
     Body error;
     selectIn<Colour>(error, Body::error).setValue(Colour::green);
     Body name;
@@ -132,6 +137,7 @@ TEST(Printer, ScalarsPrintOnOneLine)
         {"'00 1a ff'H", OCTET_STRING(std::vector<char>{'\x00', '\x1a', '\xff'})},
         {"''H", OCTET_STRING()},
         {"'101'B", bits},
+        {"'000000000000'B", shortBytes},
         {"\"plain text\"", IA5String("plain text")},
         {"\"line\\nforged: \\x1b[2J\\x7f\"", IA5String("line\nforged: \x1b[2J\x7f")},
         {"\"wide\"", BMPString(L"wide")},
@@ -189,18 +195,12 @@ TEST(Printer, StructuresBreakLinesWithTwoBlankIndentation)
 
 TEST(Printer, ValuesWithoutTextPrintPlaceholdersAndKeepTheStreamGood)
 {
-    Message unselected;
-    Message unknown;
-    unknown.ref_body().select(99);
-    Everything emptyOpen;
-    emptyOpen.at<OpenData>(Everything::f_open) = OpenData();
-    emptyOpen.at<Body>(Everything::f_body).select(Body::ping);
-
+    Demo::ValuesWithoutText const without;
     struct Case { AbstractData const& value; char const* fragment; };
     Case const cases[] = {
-        {unselected, "  body <no selection>\n}"},
-        {unknown, "  body <unknown selection>\n}"},
-        {emptyOpen, "  open <empty open type>,\n  typed-open 0\n}"},
+        {without.unselected, "  body <no selection>\n}"},
+        {without.unknown, "  body <unknown selection>\n}"},
+        {without.emptyOpen, "  open <empty open type>,\n  typed-open 0\n}"},
     };
     for (Case const& c : cases) {
         std::ostringstream log;
@@ -209,11 +209,6 @@ TEST(Printer, ValuesWithoutTextPrintPlaceholdersAndKeepTheStreamGood)
         std::string text = log.str();
         EXPECT_NE(std::string::npos, text.find(c.fragment)) << text;
         EXPECT_NE(std::string::npos, text.find("}|next line")) << text;
-
-        CoderEnv env(CoderEnv::avn);
-        std::vector<char> out;
-        EXPECT_FALSE(encode(c.value, &env, std::back_inserter(out))) << "a placeholder is no encoding";
-        EXPECT_TRUE(out.empty());
     }
 
     Node deep;
@@ -456,22 +451,10 @@ TEST(RoundTrip, PrintedValuesReadBackEqual)
     }
 }
 
-TEST(RoundTrip, TextRuleEncodesAndDecodes)
+TEST(RoundTrip, StreamOperatorsWriteAndReadTheText)
 {
     Everything original;
     Demo::fill(original);
-    CoderEnv env(CoderEnv::avn);
-    std::vector<char> text;
-    ASSERT_TRUE(encode(original, &env, std::back_inserter(text)));
-    EXPECT_EQ(everythingText(), std::string(text.begin(), text.end()));
-
-    Everything decoded;
-    ASSERT_TRUE(decode(text.data(), text.data() + text.size(), &env, decoded, true));
-    EXPECT_EQ(0, decoded.compare(original));
-
-    std::string bad = "{ null NULL }";
-    EXPECT_FALSE(decode(bad.data(), bad.data() + bad.size(), &env, decoded, false));
-
     std::stringstream stream;
     stream << original;
     Everything extracted;

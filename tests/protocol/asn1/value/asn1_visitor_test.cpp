@@ -1,4 +1,4 @@
-#include "TestTypes.h"
+#include "tests/protocol/asn1/TestTypes.h"
 
 #include <gtest/gtest.h>
 
@@ -253,27 +253,4 @@ TEST(Visitor, EachClassReachesItsOwnOperation)
     CatchAllVisitor constVisitor;
     EXPECT_TRUE(everything.at<OpenData>(Demo::Everything::f_typedOpen).accept(constVisitor));
     EXPECT_EQ(1u, constVisitor.seen.size());
-}
-
-TEST(CoderEnv, RulesWithoutACoderFailWithoutTouchingAnything)
-{
-    Message msg;
-    msg.set_seq(3);
-    Message const before(msg);
-    for (int rule : {int(CoderEnv::ber), 4, -1}) {
-        CoderEnv env(rule);
-        std::vector<char> out{'k'};
-        EXPECT_FALSE(encode(msg, &env, std::back_inserter(out))) << rule;
-        EXPECT_EQ(std::vector<char>{'k'}, out);
-        char const input[] = {'\x80', '\x01', '\x07'};
-        EXPECT_FALSE(decode(input, input + sizeof input, &env, msg, true)) << rule;
-        EXPECT_EQ(0, msg.compare(before));
-    }
-    std::vector<char> out;
-    EXPECT_FALSE(encode(msg, static_cast<CoderEnv*>(nullptr), std::back_inserter(out)));
-    EXPECT_FALSE(decode(nullptr, nullptr, nullptr, msg, false));
-
-    CoderEnv env;
-    EXPECT_EQ(CoderEnv::per_Aligned, env.getEncodingRules());
-    EXPECT_TRUE(env.modules().empty());
 }

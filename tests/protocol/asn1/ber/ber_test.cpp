@@ -5,13 +5,13 @@
 // (the wrapper of a CHOICE is primitive when its alternative is), what the
 // decoder takes leniently, what it refuses, and round trips of random values
 // of the synthetic schema. Expected octets are derived by hand beside each row.
-#include "ValueFillers.h"
 #include "fuzz/per_fuzz_types.h"
 #include "fuzz/per_random_value.h"
 #include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/ber/BERDecoder.h"
 #include "protocol/asn1/ber/BEREncoder.h"
 #include "support/HexText.h"
+#include "tests/protocol/asn1/ValueFillers.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // Each expected encoding is derived by hand from the coding rules; the
 // derivation is written beside it (bits grouped by field, "|" marks an
 // alignment). Where the coding departs from X.691 the row says so.
-#include "ValueFillers.h"
-#include "support/HexText.h"
-#include "protocol/asn1/ASN1.h"
 #include "protocol/asn1/per/PERDecoder.h"
 #include "protocol/asn1/per/PEREncoder.h"
+#include "protocol/asn1/value/Values.h"
+#include "support/HexText.h"
+#include "tests/protocol/asn1/ValueFillers.h"
 
 #include <gtest/gtest.h>
 
@@ -324,28 +324,6 @@ TEST(PERVectors, AFailedEncodeLeavesTheOutputAsItWas)
         EXPECT_FALSE(PEREncoder::encode(*value, aligned, out));
         EXPECT_EQ("78", hexText(out));
     }
-    CoderEnv env(CoderEnv::per_Aligned);
-    std::vector<char> empty;
-    EXPECT_FALSE(encode(*value, &env, std::back_inserter(empty)));
-    EXPECT_TRUE(empty.empty());
-    std::vector<char> holding(1, 'x');
-    EXPECT_FALSE(encode(*value, &env, std::back_inserter(holding)));
-    EXPECT_EQ("78", hexText(holding));
-}
-
-TEST(PERVectors, CoderEnvironmentRunsRuleTwoAlignedAndRuleThreeUnaligned)
-{
-    // IA5String (SIZE(1..64)) abc differs between the variants
-    std::unique_ptr<AbstractData> value = make(Ia5<FixedConstraint, 1, 64>, setText("abc"));
-    for (int rule : {CoderEnv::per_Aligned, CoderEnv::per_Unaligned}) {
-        CoderEnv env(rule);
-        std::vector<char> out(1, 'x');
-        ASSERT_TRUE(encode(*value, &env, std::back_inserter(out)));
-        EXPECT_EQ(rule == CoderEnv::per_Aligned ? "78 08 61 62 63" : "78 0B 0E 2C 60", hexText(out));
-        std::unique_ptr<AbstractData> back(value->info()->create(value->info()));
-        ASSERT_TRUE(decode(out.data() + 1, out.data() + out.size(), &env, *back, true));
-        EXPECT_EQ(0, value->compare(*back));
-    }
 }
 
 namespace {
@@ -562,9 +540,8 @@ TEST(PEREncoder, RefusesWhatThePeerCouldNotReadAndDeliversNothing)
 {
     for (Refusal const& r : unwritable) {
         std::unique_ptr<AbstractData> value = make(r.type, r.value);
-        CoderEnv env(CoderEnv::per_Aligned);
         std::vector<char> out(1, 'x');
-        EXPECT_FALSE(encode(*value, &env, std::back_inserter(out))) << r.what;
+        EXPECT_FALSE(PEREncoder::encode(*value, true, out)) << r.what;
         EXPECT_EQ(1u, out.size()) << r.what;
     }
 }

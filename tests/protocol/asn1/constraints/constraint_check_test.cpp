@@ -1,7 +1,7 @@
 // The constraint checks: isValid, isStrictlyValid and the tracer's path and
 // message, for every value class at and around its bounds, and on the
 // control-link messages.
-#include "TestTypes.h"
+#include "tests/protocol/asn1/TestTypes.h"
 
 #include "fuzz/per_random_value.h"
 #include "fuzz/zuzu_sample_messages.h"
