@@ -2,8 +2,8 @@
 // (a sequence number, a CHOICE and a short command) and a medium one (a
 // list of 16 records with strings, numbers and an octet block).
 #include "protocol/asn1/ASN1.h"
-#include "protocol/asn1/PERDecoder.h"
-#include "protocol/asn1/PEREncoder.h"
+#include "protocol/asn1/per/PERDecoder.h"
+#include "protocol/asn1/per/PEREncoder.h"
 
 #include <benchmark/benchmark.h>
 

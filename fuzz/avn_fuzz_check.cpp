@@ -1,8 +1,8 @@
 #include "fuzz/avn_fuzz_check.h"
 
-#include "protocol/asn1/AVNEncoder.h"
-#include "protocol/asn1/PERDecoder.h"
-#include "protocol/asn1/PEREncoder.h"
+#include "protocol/asn1/notation/AVNEncoder.h"
+#include "protocol/asn1/per/PERDecoder.h"
+#include "protocol/asn1/per/PEREncoder.h"
 #include "protocol/schemas/ZUZU.h"
 
 #include <sstream>

@@ -13,8 +13,8 @@
 // input is a whole control-link message in the ALIGNED variant. The BER
 // decoder fuzzer checks the same property of the BER coder on the
 // synthetic type, whose whole input is the encoding.
-#include "protocol/asn1/AbstractData.h"
 #include "protocol/asn1/Coder.h"
+#include "protocol/asn1/value/AbstractData.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "hardware/SpiCtrl.h"
 #include "hardware/device/BigEndian.h"
 #include "hardware/device/BoardDevices.h"
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "runtime/text/ExtHeader.h"
 
 #include <boost/cast.hpp>

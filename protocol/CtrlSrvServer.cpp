@@ -1,6 +1,6 @@
 #include "protocol/CtrlSrvServer.h"
 
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "runtime/text/ExtBufInHex.h"
 #include "runtime/text/ExtHeader.h"
 

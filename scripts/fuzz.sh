@@ -40,7 +40,7 @@ flags=(-std=c++17 -g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-saniti
 sources=()
 headers=(fuzz)
 asn1() {
-  sources+=(protocol/asn1/*.cpp fuzz/per_fuzz_check.cpp fuzz/per_fuzz_types.cpp)
+  sources+=(protocol/asn1/*.cpp protocol/asn1/*/*.cpp fuzz/per_fuzz_check.cpp fuzz/per_fuzz_types.cpp)
   headers+=(protocol/asn1)
 }
 # The message classes, generated as the build does, into the fuzz tree.

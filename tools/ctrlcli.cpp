@@ -18,7 +18,7 @@
 // Exit status: 0 when every line was sent; 1 when a line could not be sent
 // (not a message, not encodable, too long), the connection failed or the
 // server closed it before the input ended; 2 for a usage mistake.
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "tests/support/OneLine.h"
 #include "tests/support/TpktClient.h"

@@ -1,7 +1,7 @@
 #include "protocol/asn1/BERCoder.h"
 
-#include "protocol/asn1/BERDecoder.h"
-#include "protocol/asn1/BEREncoder.h"
+#include "protocol/asn1/ber/BERDecoder.h"
+#include "protocol/asn1/ber/BEREncoder.h"
 
 namespace ASN1 {
 

@@ -3,8 +3,8 @@
 #include "protocol/asn1/BERCoder.h"
 #include "protocol/asn1/Coder.h"
 #include "protocol/asn1/PERCoder.h"
-#include "protocol/asn1/PEREncoder.h"
 #include "protocol/asn1/ValueNotationCoder.h"
+#include "protocol/asn1/per/PEREncoder.h"
 
 namespace ASN1 {
 

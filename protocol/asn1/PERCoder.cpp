@@ -1,7 +1,7 @@
 #include "protocol/asn1/PERCoder.h"
 
-#include "protocol/asn1/PERDecoder.h"
-#include "protocol/asn1/PEREncoder.h"
+#include "protocol/asn1/per/PERDecoder.h"
+#include "protocol/asn1/per/PEREncoder.h"
 
 namespace ASN1 {
 

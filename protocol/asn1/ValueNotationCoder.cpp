@@ -1,7 +1,7 @@
 #include "protocol/asn1/ValueNotationCoder.h"
 
-#include "protocol/asn1/AVNDecoder.h"
-#include "protocol/asn1/AVNEncoder.h"
+#include "protocol/asn1/notation/AVNDecoder.h"
+#include "protocol/asn1/notation/AVNEncoder.h"
 
 #include <sstream>
 

@@ -3,7 +3,7 @@
 // (for example "ZUZU.Message"), with its type-information record. Tools and
 // tests use it to make a value of a type named at run time; the program's
 // own code names its types in C++.
-#include "protocol/asn1/AbstractData.h"
+#include "protocol/asn1/value/AbstractData.h"
 
 #include <string_view>
 

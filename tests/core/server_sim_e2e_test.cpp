@@ -3,7 +3,7 @@
 // simulated bus, the bus clock with and without --disable-clock, the SPI
 // channels' trunkStatus every second and their registers at stop, and
 // injected device failures.
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "support/BusPattern.h"
 #include "support/HexText.h"

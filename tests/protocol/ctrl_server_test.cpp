@@ -3,7 +3,7 @@
 // connection attached straight to the server's connection object.
 #include "protocol/CtrlSrvServer.h"
 #include "protocol/HeartBeatCtl.h"
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "runtime/link/ControlServiceNet.h"
 #include "support/ControllerLoopback.h"
 #include "support/LoopStepper.h"

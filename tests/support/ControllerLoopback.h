@@ -4,7 +4,7 @@
 // attached straight to one end, the test delivers messages written in
 // value notation and reads back, one line each, what the server sent.
 #include "protocol/CtrlSrvServer.h"
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "runtime/link/ControlServiceNet.h"
 #include "support/TpktClient.h"
 #include "support/OneLine.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A value in value notation folded onto one line: the printer's line breaks
 // and indentation become single blanks. Shared by the tests and ctrlcli.
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 
 #include <sstream>
 #include <string>

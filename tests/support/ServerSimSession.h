@@ -2,7 +2,7 @@
 // A session with server-sim for end-to-end tests: the simulator started on
 // a free port, a controller on its control link and a client on its control
 // socket to script the board. Messages travel in value notation.
-#include "protocol/asn1/ValueNotation.h"
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "sim/ControlClient.h"
 #include "support/ControllerLink.h"

@@ -91,4 +91,11 @@ void fill(Everything& value)
     boost::polymorphic_downcast<ASN1::INTEGER*>(typed.get_data())->setValue(7);
 }
 
+ValuesWithoutText::ValuesWithoutText()
+{
+    unknown.ref_body().select(99);
+    emptyOpen.at<ASN1::OpenData>(Everything::f_open) = ASN1::OpenData();
+    emptyOpen.at<Body>(Everything::f_body).select(Body::ping);
+}
+
 } // namespace Demo

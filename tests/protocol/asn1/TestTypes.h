@@ -12,7 +12,7 @@
 //                          body Body, ..., flag BOOLEAN, note IA5String }
 //   Empty   ::= SEQUENCE { }
 //   Everything: one field of every value class (see fieldNames).
-#include "protocol/asn1/ASN1.h"
+#include "protocol/asn1/value/Values.h"
 
 namespace Demo {
 
@@ -127,5 +127,15 @@ public:
 
 // An Everything with a non-default value in every field.
 void fill(Everything& value);
+
+// Values with parts that have no value-notation text: a CHOICE without a
+// selection, one with a selection outside the schema, an empty open type.
+struct ValuesWithoutText {
+    ValuesWithoutText();
+
+    Message unselected;
+    Message unknown;
+    Everything emptyOpen;
+};
 
 } // namespace Demo

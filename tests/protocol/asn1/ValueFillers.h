@@ -1,7 +1,7 @@
 #pragma once
 // Value building for the coder tests: a test row's value is a default value
 // of its record, set by a filler.
-#include "protocol/asn1/ASN1.h"
+#include "protocol/asn1/value/Values.h"
 
 #include <functional>
 #include <memory>

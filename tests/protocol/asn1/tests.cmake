@@ -1,15 +1,8 @@
-# The hand-written schema types shared by the ASN.1 runtime tests.
+# The hand-written schema types shared by the ASN.1 runtime tests of every
+# folder below; they are value classes only.
 add_library(asn1_test_types STATIC ${CMAKE_CURRENT_LIST_DIR}/TestTypes.cpp)
-target_link_libraries(asn1_test_types PUBLIC asn1)
-foreach(t asn1_value_model_test asn1_visitor_test asn1_value_notation_test)
-  set(SERVER_TEST_EXTRA_${t} asn1_test_types)
-endforeach()
-
-# The replay of the fuzzers' corpora (the libraries are fuzz/CMakeLists.txt's).
-set(SERVER_TEST_EXTRA_per_corpus_test avn_fuzz_support per_fuzz_support zuzu_sample_messages fuzz_corpus)
-set(SERVER_TEST_EXTRA_ber_corpus_test per_fuzz_support fuzz_corpus)
-# The BER tests round-trip random values of the fuzzers' synthetic schema.
-set(SERVER_TEST_EXTRA_ber_test per_fuzz_support)
+target_link_libraries(asn1_test_types PUBLIC asn1_value)
+set(SERVER_TEST_EXTRA_coder_env_test asn1_test_types)
 
 # Which part of the control-link messages the interoperability test compares.
 add_test(NAME zuzu_subset_script COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/interop/zuzu_subset_test.py)
@@ -56,6 +49,3 @@ if(NOT CMAKE_CROSSCOMPILING)
     target_compile_definitions(${t} PRIVATE "ZUZU_INTEROP_DIRECTORY=\"${zuzu_subset_dir}\"")
   endforeach()
 endif()
-
-# The constraint checks also run on the control-link messages.
-set(SERVER_TEST_EXTRA_constraint_check_test asn1_test_types per_fuzz_support zuzu_sample_messages)

@@ -4,8 +4,8 @@
 // in BER and in value notation, and the refusal of values that carry a stand-in.
 #include "RepresentativeValue.h"
 
+#include "protocol/asn1/notation/ValueNotation.h"
 #include "protocol/schemas/TypeTable.h"
-#include "protocol/asn1/ValueNotation.h"
 #include "protocol/schemas/ZUZU.h"
 #include "support/HexText.h"
 

@@ -1,0 +1,1 @@
+set(SERVER_TEST_EXTRA_asn1_value_notation_test asn1_test_types)
